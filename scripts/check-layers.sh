@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# The logic layers stay Qt-free: only ui/ folders, platform/qt and app may
+# include Qt.  Prints the offending lines and fails when one does.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+hits=$(grep -rn -E '#include\s*<Q' src tools \
+    --include='*.h' --include='*.cpp' \
+    | grep -v -E '^src/[a-z]+/ui/|^src/platform/qt/|^src/app/' || true)
+if [ -n "$hits" ]; then
+    echo "Qt used in a logic layer:"
+    echo "$hits"
+    exit 1
+fi

@@ -1,0 +1,39 @@
+#include "clock.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace korvane {
+
+LocalDateTime SystemClock::now() const {
+    using namespace std::chrono;
+    const auto tp = system_clock::now();
+    const std::time_t t = system_clock::to_time_t(tp);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    const auto ms = duration_cast<milliseconds>(tp.time_since_epoch()).count() % 1000;
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,          tm.tm_hour,
+            tm.tm_min,         tm.tm_sec,     static_cast<int>(ms)};
+}
+
+void FakeClock::advanceSeconds(long seconds) {
+    using namespace std::chrono;
+    const year_month_day ymd{year{time_.year}, month{static_cast<unsigned>(time_.month)},
+                             day{static_cast<unsigned>(time_.day)}};
+    long total = time_.hour * 3600L + time_.minute * 60L + time_.second + seconds;
+    long days = total / 86400;
+    total %= 86400;
+    if (total < 0) {
+        total += 86400;
+        --days;
+    }
+    const year_month_day next{sys_days{ymd} + std::chrono::days{days}};
+    time_.year = static_cast<int>(next.year());
+    time_.month = static_cast<int>(static_cast<unsigned>(next.month()));
+    time_.day = static_cast<int>(static_cast<unsigned>(next.day()));
+    time_.hour = static_cast<int>(total / 3600);
+    time_.minute = static_cast<int>(total / 60 % 60);
+    time_.second = static_cast<int>(total % 60);
+}
+
+} // namespace korvane

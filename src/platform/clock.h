@@ -1,0 +1,52 @@
+#pragma once
+// Local date and time, behind an interface so tests can stand at midnight.
+
+#include <compare>
+
+namespace korvane {
+
+struct LocalDateTime {
+    int year = 2000;
+    int month = 1; // 1..12
+    int day = 1;   // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+
+    // Seconds since local midnight, with the milliseconds as a fraction.
+    double secondsSinceMidnight() const {
+        return hour * 3600.0 + minute * 60.0 + second + millisecond / 1000.0;
+    }
+    bool sameDate(const LocalDateTime& other) const {
+        return year == other.year && month == other.month && day == other.day;
+    }
+    auto operator<=>(const LocalDateTime&) const = default;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual LocalDateTime now() const = 0;
+};
+
+// The machine's local time.
+class SystemClock final : public Clock {
+public:
+    LocalDateTime now() const override;
+};
+
+// A clock that says what the test sets.
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(LocalDateTime t = {}) : time_(t) {}
+    LocalDateTime now() const override { return time_; }
+    void set(const LocalDateTime& t) { time_ = t; }
+    // Moves forward by whole seconds, rolling over days, months and years.
+    void advanceSeconds(long seconds);
+
+private:
+    LocalDateTime time_;
+};
+
+} // namespace korvane

@@ -1,0 +1,34 @@
+#pragma once
+// Whole-file reads, appends and atomic replacement.  Plain POSIX so the
+// logic layers can use them without Qt.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace korvane {
+
+// The whole file as 8-bit text, or nothing when it cannot be opened or read.
+std::optional<std::string> readWholeFile(const std::string& path);
+
+// Appends `data` (created when missing) with a single write call, so a record
+// is never interleaved with or split by another.  False when it failed.
+bool appendToFile(const std::string& path, std::string_view data);
+
+// Replaces the file with `data` by writing a temporary file in the same folder,
+// syncing it and renaming it over the target: a crash leaves the old file or
+// the new one, never a part.  False (with the old file untouched) on failure.
+bool replaceFileAtomically(const std::string& path, std::string_view data);
+
+bool fileExists(const std::string& path);
+bool directoryExists(const std::string& path);
+
+// Creates the folder (one level); true when it exists afterwards.
+bool ensureDirectory(const std::string& path);
+
+// Joins the app folder and a relative name that starts with "/".
+inline std::string joinPath(const std::string& folder, std::string_view relative) {
+    return folder + std::string(relative);
+}
+
+} // namespace korvane

@@ -1,0 +1,52 @@
+#pragma once
+// Qt-side helpers of the platform layer: the user's locale, the app folder,
+// 8-bit text at the window boundary, twips and message boxes.
+
+#include "platform/messages.h"
+#include "platform/numbers.h"
+#include "platform/time_formats.h"
+
+#include <QString>
+#include <string>
+
+class QWidget;
+
+namespace korvane {
+
+NumberFormat systemNumberFormat();
+
+// Short date, long time and short time from QLocale::system().
+class SystemTimeFormats final : public TimeFormats {
+public:
+    std::string shortDate(const LocalDateTime& t) const override;
+    std::string longTime(const LocalDateTime& t) const override;
+    std::string shortTime(int hour, int minute) const override;
+};
+
+// KORVANE_HOME, or the folder of the running executable.
+std::string appFolder();
+
+// Files and the serial line carry 8-bit text in the system code page.
+inline QString fromLocal8(const std::string& s) {
+    return QString::fromLocal8Bit(s.data(), static_cast<qsizetype>(s.size()));
+}
+inline std::string toLocal8(const QString& s) {
+    return s.toLocal8Bit().toStdString();
+}
+
+// 15 twips make one pixel at 96 dpi; Qt scales for high-dpi screens itself.
+constexpr int twips(int t) {
+    return (t + 7) / 15;
+}
+
+// Message boxes titled "Korvane" with an OK button only.
+class QtMessageSink final : public MessageSink {
+public:
+    explicit QtMessageSink(QWidget* parent) : parent_(parent) {}
+    void showMessage(const std::string& text) override;
+
+private:
+    QWidget* parent_;
+};
+
+} // namespace korvane

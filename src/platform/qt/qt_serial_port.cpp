@@ -1,0 +1,122 @@
+#include "qt_serial_port.h"
+
+namespace korvane {
+
+namespace {
+
+QSerialPort::Parity toQt(Parity p) {
+    switch (p) {
+    case Parity::Odd:
+        return QSerialPort::OddParity;
+    case Parity::Even:
+        return QSerialPort::EvenParity;
+    case Parity::Mark:
+        return QSerialPort::MarkParity;
+    case Parity::Space:
+        return QSerialPort::SpaceParity;
+    case Parity::None:
+        break;
+    }
+    return QSerialPort::NoParity;
+}
+
+} // namespace
+
+QtSerialPort::QtSerialPort(std::string appFolder, QObject* parent)
+    : QObject(parent), appFolder_(std::move(appFolder)) {
+    reopenTimer_.setSingleShot(true);
+    connect(&reopenTimer_, &QTimer::timeout, this, [this] {
+        if (wantOpen_ && !port_.isOpen() && !tryOpen())
+            scheduleReopen();
+    });
+    connect(&port_, &QSerialPort::readyRead, this, [this] {
+        if (handler_)
+            handler_();
+    });
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
+}
+
+QtSerialPort::~QtSerialPort() {
+    wantOpen_ = false;
+    port_.close();
+}
+
+bool QtSerialPort::setSettings(std::string_view text) {
+    auto parsed = parseLineSettings(text);
+    if (!parsed)
+        return false;
+    settings_ = *parsed;
+    return true;
+}
+
+std::string QtSerialPort::devicePath() const {
+    return portDevicePath(portNumber_, appFolder_);
+}
+
+void QtSerialPort::open() {
+    // Retries go to the device named now, even if its link disappears for a
+    // while: an unplugged adapter must not be swapped for another port.
+    openPath_ = devicePath();
+    wantOpen_ = true;
+    reopenAttempts_ = 0;
+    reopenTimer_.stop();
+    if (!port_.isOpen() && !tryOpen())
+        scheduleReopen();
+}
+
+void QtSerialPort::close() {
+    wantOpen_ = false;
+    reopenTimer_.stop();
+    port_.close();
+}
+
+bool QtSerialPort::tryOpen() {
+    // A com<n> link made (or remade) since open() wins; without one, the
+    // device chosen at open() is kept.
+    if (const std::string fresh = devicePath();
+        fresh != openPath_ && fresh.rfind(appFolder_, 0) == 0)
+        openPath_ = fresh;
+    port_.setPortName(QString::fromLocal8Bit(openPath_.c_str()));
+    if (!port_.open(QIODevice::ReadOnly))
+        return false;
+    // A pseudo-terminal takes these setters too; modem lines are never touched
+    // because a pty refuses them.
+    port_.setBaudRate(settings_.baud);
+    port_.setParity(toQt(settings_.parity));
+    port_.setDataBits(static_cast<QSerialPort::DataBits>(settings_.dataBits));
+    port_.setStopBits(settings_.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    reopenAttempts_ = 0;
+    return true;
+}
+
+void QtSerialPort::onError(QSerialPort::SerialPortError error) {
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+        return;
+    if (port_.isOpen())
+        port_.close();
+    if (wantOpen_ && !reopenTimer_.isActive())
+        scheduleReopen();
+}
+
+void QtSerialPort::scheduleReopen() {
+    ++reopenAttempts_;
+    reopenTimer_.start(reopenDelayMs(reopenAttempts_));
+}
+
+std::string QtSerialPort::readInput() {
+    if (!port_.isOpen())
+        return {};
+    const QByteArray bytes = inputLength_ > 0 ? port_.read(inputLength_) : port_.readAll();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+void QtSerialPort::discardInput() {
+    // Only what Qt has already buffered is dropped.  Flushing the driver's
+    // queue (QSerialPort::clear) could throw away bytes that arrived after
+    // the read, which on this platform are the start of the next packet.
+    if (port_.isOpen())
+        port_.skip(port_.bytesAvailable());
+}
+
+} // namespace korvane
