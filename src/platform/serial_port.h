@@ -63,3 +63,12 @@ namespace korvane {
 int reopenDelayMs(int attempt);
 
 } // namespace korvane
+
+#include <memory>
+
+namespace korvane {
+
+// Makes a new, closed serial control (one per window that talks to the board).
+using SerialPortFactory = std::function<std::unique_ptr<SerialPort>()>;
+
+} // namespace korvane
