@@ -1,0 +1,387 @@
+#include "tavrel.h"
+
+#include "app/dialog_windows.h"
+#include "config/settings_files.h"
+#include "monitor/energy.h"
+#include "platform/qt/qt_platform.h"
+#include "recording/logging_control.h"
+#include "recording/logging_tick.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+namespace {
+
+constexpr const char* kLineSettings = "4800,N,8,1";
+const QColor kGrey(128, 128, 128);
+const QColor kLampRed(255, 0, 0);
+
+QLabel* whiteLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(p);
+    return label;
+}
+
+QPushButton* makeButton(const char* name, const QString& caption, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+void setLampColour(QPushButton* lamp, const QColor& colour) {
+    QPalette p = lamp->palette();
+    p.setColor(QPalette::Button, colour);
+    p.setColor(QPalette::Window, colour);
+    lamp->setPalette(p);
+}
+
+} // namespace
+
+Tavrel::Tavrel(TavrelServices services, QWidget* parent)
+    : QWidget(parent), services_(std::move(services)), logWriter_(services_.appFolder) {
+    setObjectName("Tavrel");
+    if (services_.messages == nullptr)
+        ownMessages_ = std::make_unique<QtMessageSink>(this);
+    messages_ = services_.messages ? services_.messages : ownMessages_.get();
+    if (services_.windows == nullptr)
+        ownWindows_ = std::make_unique<DialogWindows>(services_.appFolder, *services_.clock,
+                                                      *services_.timeFormats,
+                                                      services_.numberFormat, *messages_);
+    windows_ = services_.windows ? services_.windows : ownWindows_.get();
+
+    MSComm1 = services_.makePort();
+    MSComm1->setCommEventHandler([this] { MSComm1_OnComm(); });
+    buildControls();
+    Form_Load();
+}
+
+Tavrel::~Tavrel() {
+    // The port's event handler points back here; silence it before we go.
+    MSComm1->setCommEventHandler(nullptr);
+    MSComm1->close();
+}
+
+void Tavrel::buildControls() {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kGrey);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    Setup = makeButton("Setup", "Program Setup", this);
+    CalibrateButton = makeButton("CalibrateButton", "Calibrate", this);
+    ShowLogs = makeButton("ShowLogs", "Show Logs", this);
+    Exit = makeButton("Exit", "Exit", this);
+    StartLogging = makeButton("StartLogging", "Start", this);
+    StopLogging = makeButton("StopLogging", "Stop", this);
+    delay = new QLineEdit("60", this);
+    delay->setObjectName("delay");
+    delay->setFixedWidth(twips(700));
+
+    for (QPushButton** lamp : {&BlinkData, &BlinkLog}) {
+        *lamp = new QPushButton(this);
+        (*lamp)->setFixedSize(twips(150), twips(150));
+        (*lamp)->setFlat(true);
+        (*lamp)->setAutoFillBackground(true);
+        (*lamp)->setFocusPolicy(Qt::NoFocus);
+        setLampColour(*lamp, Qt::white);
+    }
+    BlinkData->setObjectName("BlinkData");
+    BlinkData->setToolTip("Flashes for each packet from the board");
+    BlinkLog->setObjectName("BlinkLog");
+    BlinkLog->setToolTip("Flashes for each log record");
+
+    ListView1 = new QTreeWidget(this);
+    ListView1->setObjectName("ListView1");
+    ListView1->setRootIsDecorated(false);
+    ListView1->setIndentation(0);
+    ListView1->setSelectionMode(QAbstractItemView::NoSelection);
+    ListView1->setFocusPolicy(Qt::NoFocus);
+    ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListView1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListView1->setFixedWidth(twips(1 + 1500 + 2600) + 2 * ListView1->frameWidth());
+
+    txtMode = new QLabel(this);
+    txtMode->setObjectName("txtMode");
+    QFont modeFont = txtMode->font();
+    modeFont.setBold(true);
+    modeFont.setPointSizeF(13.5);
+    txtMode->setFont(modeFont);
+    QPalette modePal = txtMode->palette();
+    modePal.setColor(QPalette::WindowText, Qt::red);
+    txtMode->setPalette(modePal);
+
+    auto* title = whiteLabel("Korvane", this);
+    title->setObjectName("Title");
+    QFont titleFont("Palatino Linotype", 18);
+    titleFont.setBold(true);
+    titleFont.setItalic(true);
+    title->setFont(titleFont);
+
+    auto* logging = whiteLabel("Logging", this);
+    QFont loggingFont = logging->font();
+    loggingFont.setBold(true);
+    loggingFont.setPointSizeF(9.75);
+    logging->setFont(loggingFont);
+    auto* interval = whiteLabel("Interval", this);
+    auto* seconds = whiteLabel("Seconds", this);
+    auto* webAddress = whiteLabel(QString(), this);
+    webAddress->setObjectName("WebAddress");
+    PortStatus = whiteLabel(QString(), this);
+    PortStatus->setObjectName("PortStatus");
+    QFont small = PortStatus->font();
+    small.setPointSizeF(8);
+    PortStatus->setFont(small);
+
+    // Left: title, the readings with the data lamp, the mode label.
+    auto* readings = new QHBoxLayout;
+    readings->addWidget(ListView1);
+    readings->addWidget(BlinkData, 0, Qt::AlignTop);
+    auto* left = new QVBoxLayout;
+    left->addWidget(title);
+    left->addLayout(readings, 1);
+    left->addWidget(txtMode);
+
+    // Right: the commands.
+    auto* right = new QVBoxLayout;
+    for (QPushButton* b : {Setup, CalibrateButton, ShowLogs})
+        right->addWidget(b);
+    right->addStretch(1);
+    right->addWidget(Exit);
+
+    // Bottom: the logging group.
+    auto* log = new QGridLayout;
+    log->addWidget(logging, 0, 0);
+    log->addWidget(StartLogging, 0, 1);
+    log->addWidget(StopLogging, 0, 2);
+    log->addWidget(BlinkLog, 0, 3, Qt::AlignVCenter);
+    log->addWidget(interval, 1, 0);
+    log->addWidget(delay, 1, 1);
+    log->addWidget(seconds, 1, 2);
+    log->setColumnStretch(4, 1);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(left, 1);
+    top->addSpacing(12);
+    top->addLayout(right);
+    auto* root = new QVBoxLayout(this);
+    root->addLayout(top, 1);
+    root->addLayout(log);
+    root->addWidget(webAddress);
+    root->addWidget(PortStatus);
+
+    Timer1.setObjectName("Timer1");
+    Timer1.setParent(this);
+    Timer1.setInterval(1000);
+    Timer2.setObjectName("Timer2");
+    Timer2.setParent(this);
+    Timer2.setInterval(250);
+    Timer2.setSingleShot(true);
+    Timer3.setObjectName("Timer3");
+    Timer3.setParent(this);
+    Timer3.setInterval(kEnergyTickMs);
+
+    connect(Setup, &QPushButton::clicked, this, &Tavrel::Setup_Click);
+    connect(CalibrateButton, &QPushButton::clicked, this, &Tavrel::CalibrateButton_Click);
+    connect(ShowLogs, &QPushButton::clicked, this, &Tavrel::ShowLogs_Click);
+    connect(Exit, &QPushButton::clicked, this, &Tavrel::Exit_Click);
+    connect(StartLogging, &QPushButton::clicked, this, &Tavrel::StartLogging_Click);
+    connect(StopLogging, &QPushButton::clicked, this, &Tavrel::StopLogging_Click);
+    connect(&Timer1, &QTimer::timeout, this, &Tavrel::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &Tavrel::Timer2_Timer);
+    connect(&Timer3, &QTimer::timeout, this, &Tavrel::Timer3_Timer);
+}
+
+void Tavrel::Form_Load() {
+    setWindowTitle(kWaitingCaption);
+    StopLogging->setEnabled(false);
+    LiveReading = {};
+    WattHours = 0;
+    LoadSettings();
+    configurePortAndOpen();
+    if (isSwitchOn(ProgramConfig.LogOn, services_.numberFormat))
+        startLogging(toLocal8(delay->text()), false);
+    Timer3.start();
+}
+
+void Tavrel::LoadSettings() {
+    ProgramConfig = loadProgramConfig(services_.appFolder);
+    delay->setText(fromLocal8(ProgramConfig.LogDelay));
+    BuildReadingsList();
+    CalibrationConfig = loadCalibrationConfig(services_.appFolder);
+    calibration_ = toCalibration(CalibrationConfig, services_.numberFormat);
+}
+
+void Tavrel::BuildReadingsList() {
+    layout_ = readingsLayout(ProgramConfig, services_.numberFormat);
+    ListView1->clear();
+    ListView1->setColumnCount(3);
+    ListView1->setHeaderHidden(true);
+    ListView1->setFont(QFont("Arial", layout_.fontPoints));
+    ListView1->setColumnWidth(0, twips(1));
+    ListView1->setColumnWidth(1, twips(1500));
+    ListView1->setColumnWidth(2, twips(2600));
+    showRows(placeholderRows(layout_));
+}
+
+void Tavrel::RefreshReadingsList() {
+    showRows(readingRows(layout_, LiveReading, WattHours, services_.numberFormat));
+}
+
+void Tavrel::showRows(const std::vector<ReadingRow>& rows) {
+    ListView1->clear();
+    for (const auto& row : rows) {
+        auto* item = new QTreeWidgetItem(ListView1);
+        item->setText(1, fromLocal8(row.value));
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        item->setText(2, QStringLiteral(" ") + fromLocal8(row.label));
+    }
+    // Show every row without scrolling, whatever the font.
+    const int rowHeight = ListView1->sizeHintForRow(0);
+    ListView1->setMinimumHeight(rowHeight * 6 + 2 * ListView1->frameWidth() + 4);
+}
+
+void Tavrel::configurePortAndOpen() {
+    // A port that is not a number, or below 1, names no device: the window
+    // runs on without the board (energy and logging carry on with the last
+    // values) and the status line says why.
+    const auto number = parseNumber(ProgramConfig.Port, services_.numberFormat);
+    portNumberSet_ = number && toInt16(*number) >= 1;
+    if (portNumberSet_) {
+        MSComm1->setPortNumber(toInt16(*number));
+        MSComm1->setSettings(kLineSettings);
+        MSComm1->setInputLength(0);
+        MSComm1->open();
+    }
+    updatePortStatus();
+}
+
+void Tavrel::updatePortStatus() {
+    if (!portNumberSet_) {
+        PortStatus->setText(QString("No serial port: \"%1\" is not a port number (Program Setup)")
+                                .arg(fromLocal8(ProgramConfig.Port)));
+        return;
+    }
+    const QString device = fromLocal8(portDevicePath(MSComm1->portNumber(), services_.appFolder));
+    PortStatus->setText(QString("Port %1: %2 %3")
+                            .arg(MSComm1->portNumber())
+                            .arg(device)
+                            .arg(MSComm1->isOpen() ? "(open)" : "(waiting for the device)"));
+}
+
+void Tavrel::startLogging(const std::string& delayText, bool reportErrors) {
+    const auto interval = checkLoggingInterval(delayText, services_.numberFormat);
+    if (!interval) {
+        if (reportErrors)
+            messages_->showMessage(kInvalidDelayMessage);
+        return;
+    }
+    delay->setText(fromLocal8(interval->delayText));
+    Timer1.setInterval(interval->periodMs);
+    delay->setEnabled(false);
+    StartLogging->setEnabled(false);
+    StopLogging->setEnabled(true);
+    Timer1.start();
+}
+
+void Tavrel::StartLogging_Click() {
+    startLogging(toLocal8(delay->text()), true);
+    if (Timer1.isActive())
+        IntervalPeaks = {};
+}
+
+void Tavrel::StopLogging_Click() {
+    StartLogging->setEnabled(true);
+    delay->setEnabled(true);
+    StopLogging->setEnabled(false);
+    Timer1.stop();
+}
+
+void Tavrel::Setup_Click() {
+    MSComm1->close();
+    windows_->programSetup(this);
+    LoadSettings();
+    configurePortAndOpen();
+}
+
+void Tavrel::CalibrateButton_Click() {
+    MSComm1->close();
+    updatePortStatus();
+    windows_->calibrate(this, services_.makePort());
+    LoadSettings();
+    // The port reopens as it was: a number changed in prog.cfg by hand takes
+    // effect at the next start or Program Setup.
+    if (portNumberSet_)
+        MSComm1->open();
+    updatePortStatus();
+}
+
+void Tavrel::ShowLogs_Click() {
+    windows_->showLogs(this);
+}
+
+void Tavrel::Exit_Click() {
+    MSComm1->close();
+    close();
+}
+
+void Tavrel::MSComm1_OnComm() {
+    ReceiveBuffer.append(MSComm1->readInput());
+    MSComm1->discardInput();
+    while (auto packet = ReceiveBuffer.next())
+        ProcessPacket(*packet);
+}
+
+void Tavrel::ProcessPacket(const std::string& packet) {
+    lightLamp(BlinkData);
+    LiveReading = decodePacket(packet, calibration_, services_.numberFormat, LiveReading);
+    if (Timer1.isActive())
+        raisePeaks(IntervalPeaks, LiveReading);
+    RefreshReadingsList();
+    txtMode->setText(fromLocal8(liveModeText(LiveReading.mode)));
+    setWindowTitle(fromLocal8(liveCaption(LiveReading, services_.numberFormat)));
+}
+
+void Tavrel::lightLamp(QPushButton* lamp) {
+    Timer2.start();
+    setLampColour(lamp, kLampRed);
+}
+
+void Tavrel::Timer1_Timer() {
+    lightLamp(BlinkLog);
+    const TickInputs in{IntervalPeaks,
+                        LiveReading.mode,
+                        WattHours,
+                        isSwitchOn(ProgramConfig.Savehtml, services_.numberFormat),
+                        isSwitchOn(ProgramConfig.SaveExcel, services_.numberFormat),
+                        ProgramConfig.WSUnits};
+    writeLoggingTick(logWriter_, services_.appFolder, in, *services_.clock, *services_.timeFormats,
+                     services_.numberFormat);
+    IntervalPeaks = {};
+}
+
+void Tavrel::Timer2_Timer() {
+    const QColor face = QPalette().color(QPalette::Button);
+    setLampColour(BlinkData, face);
+    setLampColour(BlinkLog, face);
+    Timer2.stop();
+}
+
+void Tavrel::Timer3_Timer() {
+    const LocalDateTime now = services_.clock->now();
+    WattHours = energyTick(WattHours, LiveReading.watts, now, lastEnergyTick_);
+    lastEnergyTick_ = now;
+    updatePortStatus();
+}
+
+} // namespace korvane

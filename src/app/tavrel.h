@@ -1,0 +1,116 @@
+#pragma once
+// The main window: owns the serial link to the board, the live values, the
+// energy total, the logging timer and the buttons to the other windows.
+
+#include "app/child_windows.h"
+#include "config/calibration_config.h"
+#include "config/program_config.h"
+#include "monitor/live_display.h"
+#include "monitor/packet_decoder.h"
+#include "monitor/packet_framer.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/numbers.h"
+#include "platform/serial_port.h"
+#include "platform/time_formats.h"
+#include "recording/log_record.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace korvane {
+
+struct TavrelServices {
+    std::string appFolder;
+    SerialPortFactory makePort; // MSComm1 and, per calibration, MSComm2
+    const Clock* clock = nullptr;
+    const TimeFormats* timeFormats = nullptr;
+    NumberFormat numberFormat;
+    MessageSink* messages = nullptr; // null: message boxes on this window
+    ChildWindows* windows = nullptr; // null: the program's own dialogs
+};
+
+class Tavrel : public QWidget {
+    Q_OBJECT
+public:
+    explicit Tavrel(TavrelServices services, QWidget* parent = nullptr);
+    ~Tavrel() override;
+
+    const Reading& liveReading() const { return LiveReading; }
+    const korvane::IntervalPeaks& intervalPeaks() const { return IntervalPeaks; }
+    double wattHours() const { return WattHours; }
+    const korvane::ProgramConfig& programConfig() const { return ProgramConfig; }
+    SerialPort& serialPort() { return *MSComm1; }
+
+public slots:
+    void Setup_Click();
+    void CalibrateButton_Click();
+    void ShowLogs_Click();
+    void Exit_Click();
+    void StartLogging_Click();
+    void StopLogging_Click();
+    void MSComm1_OnComm();
+    void Timer1_Timer(); // logging tick
+    void Timer2_Timer(); // lamp reset
+    void Timer3_Timer(); // energy
+
+private:
+    void buildControls();
+    void Form_Load();
+    void LoadSettings();
+    void BuildReadingsList();
+    void RefreshReadingsList();
+    void ProcessPacket(const std::string& packet);
+    void configurePortAndOpen();
+    void startLogging(const std::string& delayText, bool reportErrors);
+    void showRows(const std::vector<ReadingRow>& rows);
+    void lightLamp(QPushButton* lamp);
+    void updatePortStatus();
+
+    TavrelServices services_;
+    std::unique_ptr<MessageSink> ownMessages_;
+    std::unique_ptr<ChildWindows> ownWindows_;
+    MessageSink* messages_ = nullptr;
+    ChildWindows* windows_ = nullptr;
+
+    // Controls, named as the users' documentation names them.
+    QPushButton* Setup = nullptr;
+    QPushButton* CalibrateButton = nullptr;
+    QPushButton* ShowLogs = nullptr;
+    QPushButton* Exit = nullptr;
+    QPushButton* StartLogging = nullptr;
+    QPushButton* StopLogging = nullptr;
+    QLineEdit* delay = nullptr;
+    QPushButton* BlinkData = nullptr;
+    QPushButton* BlinkLog = nullptr;
+    QTreeWidget* ListView1 = nullptr;
+    QLabel* txtMode = nullptr;
+    QLabel* PortStatus = nullptr;
+    QTimer Timer1;
+    QTimer Timer2;
+    QTimer Timer3;
+    std::unique_ptr<SerialPort> MSComm1;
+    bool portNumberSet_ = false;
+
+    // Live state.
+    Reading LiveReading;
+    korvane::IntervalPeaks IntervalPeaks;
+    double WattHours = 0;
+    std::optional<LocalDateTime> lastEnergyTick_;
+    korvane::ProgramConfig ProgramConfig;
+    korvane::CalibrationConfig CalibrationConfig;
+    Calibration calibration_;
+    ReadingsLayout layout_;
+    PacketFramer ReceiveBuffer;
+    LogWriter logWriter_;
+};
+
+} // namespace korvane
