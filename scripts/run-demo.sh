@@ -10,7 +10,7 @@ home="$(realpath -m "${1:-${KORVANE_HOME:-$root/demo-home}}")"
 
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja >/dev/null
-cmake --build build -j2
+cmake --build build -j2 --target korvane korvane-board-sim
 scripts/prepare-demo.sh "$home"
 
 sim_pid=""
