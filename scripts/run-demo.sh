@@ -16,6 +16,7 @@ scripts/prepare-demo.sh "$home"
 sim_pid=""
 cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true; }
 trap cleanup EXIT
+trap "exit 130" INT TERM
 
 # -e follows the link: a link left behind by an earlier simulator dangles.
 if [ -e "$home/com1" ]; then
