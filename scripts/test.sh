@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Korvane with warnings as errors and runs
-# every test through CTest.  Usage: scripts/test.sh [build folder]
+# Installs what is missing, builds Korvane with warnings as errors and with
+# AddressSanitizer + UndefinedBehaviorSanitizer, and runs every test through
+# CTest (headless).  Usage: scripts/test.sh [build folder]   (default build-test)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${1:-build}"
+build="${1:-build-test}"
 
 scripts/install-deps.sh
-cmake -S . -B "$build" -G Ninja -DKORVANE_WERROR=ON
+cmake -S . -B "$build" -G Ninja -DKORVANE_WERROR=ON -DKORVANE_SANITIZE=ON
 cmake --build "$build" -j2
 scripts/check-layers.sh
-QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" -j2 --output-on-failure --timeout 180
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+ctest --test-dir "$build" -j2 --output-on-failure --timeout 180
