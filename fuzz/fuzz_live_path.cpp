@@ -13,8 +13,9 @@ using namespace korvane;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider in(data, size);
     const NumberFormat fmt{in.ConsumeBool() ? ',' : '.'};
-    static const CalibrationConfig configs[] = {
-        defaultCalibrationConfig(), {"0", "x", "0", "", "-2"}, {"1e-300", "1e300", "-1e-300", "1e-9", "3"}};
+    static const CalibrationConfig configs[] = {defaultCalibrationConfig(),
+                                                {"0", "x", "0", "", "-2"},
+                                                {"1e-300", "1e300", "-1e-300", "1e-9", "3"}};
     const auto cal = toCalibration(configs[in.ConsumeIntegralInRange<int>(0, 2)], fmt);
     PacketFramer framer;
     Reading reading;
@@ -25,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (packet->front() != '[' || packet->back() != ']')
                 std::abort();
             reading = decodePacket(*packet, cal, fmt, reading);
-            for (double v : {reading.volts, reading.amps, reading.watts, reading.rpm,
-                             reading.windSpeed})
+            for (double v :
+                 {reading.volts, reading.amps, reading.watts, reading.rpm, reading.windSpeed})
                 if (!std::isfinite(v))
                     std::abort();
         }

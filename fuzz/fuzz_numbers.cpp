@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         for (int decimals : {0, 1, 2}) {
             const double r = roundHalfEven(*v, decimals);
-            if (!std::isfinite(r) || std::abs(r - *v) > 0.5 * std::pow(10.0, -decimals) + std::abs(*v) * 1e-15)
+            if (!std::isfinite(r) ||
+                std::abs(r - *v) > 0.5 * std::pow(10.0, -decimals) + std::abs(*v) * 1e-15)
                 std::abort();
         }
         (void)toInt16(*v);

@@ -13,7 +13,9 @@ class PacketFramer {
 public:
     // A real packet is about 50 characters.  An unfinished packet longer than
     // this is noise; it is dropped so memory stays flat on a stream of garbage.
-    static constexpr std::size_t kMaxPending = 4096;
+    // The bound is generous so that even a packet with absurdly long fields
+    // (10,000-digit numbers) is still framed and decoded field by field.
+    static constexpr std::size_t kMaxPending = 64 * 1024;
 
     void append(std::string_view bytes) { buffer_.append(bytes); }
 

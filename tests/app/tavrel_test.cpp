@@ -1,5 +1,7 @@
 #include "tavrel_fixture.h"
 
+#include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace korvane::test {
@@ -274,6 +276,53 @@ TEST(MainWindowLocale, DecimalCommaInTheListCaptionAndLog) {
     EXPECT_EQ(f.caption(), "Korvane  12,85V 1,5A");
     f.window->Timer1_Timer();
     EXPECT_EQ(f.dir.read("logs/2026_12_8.txt").substr(0, 27), "<V>12,85</V><I>1,5</I><W>19");
+}
+
+} // namespace
+} // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+TEST(MainWindowBadFiles, AnySettingsFileStartsAWorkingWindow) {
+    struct Case {
+        const char* name;
+        const char* prog;     // nullptr: no file
+        const char* settings; // nullptr: no file
+        bool portOpen;
+        bool logging;
+    } cases[] = {
+        {"missing files", nullptr, nullptr, true, false},
+        {"empty files", "", "", true, false},
+        {"truncated", "Program Config File\r\n\r\n<Port>1</Port>\r\n<LogOn>1</Lo", "<VoltDiv", true,
+         false},
+        {"tags reversed", "</Port>2<Port></LogOn>1<LogOn>", "</VoltDivider>0<VoltDivider>", true,
+         false},
+        {"huge values", "<Port>1</Port><LogOn>1</LogOn><LogDelay>1e308</LogDelay>",
+         "<VoltDivider>1e308</VoltDivider><AmpDivider>-1e-308</AmpDivider>", true, true},
+        {"binary junk", "\x01\x02\xff\xfe<Port>\x80</Port>", "\x00\xff", false, false},
+        {"port out of range", "<Port>99999</Port>", nullptr, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainWindowFixture f;
+        std::filesystem::remove(f.dir.file("prog.cfg"));
+        std::filesystem::remove(f.dir.file("settings.cfg"));
+        if (c.prog)
+            f.dir.write("prog.cfg", c.prog);
+        if (c.settings)
+            f.dir.write("settings.cfg", c.settings);
+        f.start();
+        EXPECT_EQ(f.port->isOpen(), c.portOpen);
+        EXPECT_EQ(f.timer("Timer1")->isActive(), c.logging);
+        f.port->receive("[<V>512</V><I>130</I><R>42</R><M>1</M><S>17</S>]");
+        f.window->Timer3_Timer();
+        f.window->Timer1_Timer();
+        for (double v : {f.window->liveReading().volts, f.window->liveReading().amps,
+                         f.window->liveReading().watts, f.window->wattHours()})
+            EXPECT_TRUE(std::isfinite(v));
+        EXPECT_TRUE(f.messages.messages.empty());
+    }
 }
 
 } // namespace

@@ -10,12 +10,12 @@
 #include "support/temp_dir.h"
 
 #include <QElapsedTimer>
-#include <QPushButton>
-#include <filesystem>
 #include <QEventLoop>
 #include <QProcess>
+#include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace korvane::test {
@@ -93,8 +93,8 @@ TEST(SerialPathEndToEnd, BoardSimulatorWithFaultsDecodesPlausibly) {
     TempDir dir;
     QProcess sim;
     sim.start(KORVANE_BOARD_SIM, {"--home", QString::fromStdString(dir.path()), "--rate", "50",
-                                  "--count", "150", "--fault-rate", "0.3", "--split",
-                                  "--garbage", "--burst", "--bad-fields", "--binary"});
+                                  "--count", "150", "--fault-rate", "0.3", "--split", "--garbage",
+                                  "--burst", "--bad-fields", "--binary"});
     ASSERT_TRUE(sim.waitForStarted(5000));
     ASSERT_TRUE(pumpUntil([&] { return std::filesystem::exists(dir.file("com1")); }, 5000));
 
@@ -111,8 +111,8 @@ TEST(SerialPathEndToEnd, BoardSimulatorWithFaultsDecodesPlausibly) {
         while (auto p = framer.next()) {
             ++packets;
             reading = decodePacket(*p, cal, NumberFormat{}, reading);
-            plausible = plausible && reading.volts >= 0 && reading.volts < 16 &&
-                        reading.rpm >= 0 && reading.rpm < 3000;
+            plausible = plausible && reading.volts >= 0 && reading.volts < 16 && reading.rpm >= 0 &&
+                        reading.rpm < 3000;
         }
     });
     port.open();

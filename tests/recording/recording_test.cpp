@@ -98,3 +98,29 @@ TEST(LogWriter, ALogPathThatIsAFolderHoldsRecordsUntilItIsFixed) {
 
 } // namespace
 } // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST(LogWriter, ALogsFolderThatIsAFileHoldsRecordsWithoutEndingLogging) {
+    test::TempDir dir;
+    dir.write("logs", "not a folder");
+    LogWriter w(dir.path());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_FALSE(w.write("2006_7_4", "r" + std::to_string(i) + "\r\n"));
+    std::filesystem::remove(dir.file("logs"));
+    EXPECT_TRUE(w.write("2006_7_4", "r3\r\n"));
+    EXPECT_EQ(dir.read("logs/2006_7_4.txt"), "r0\r\nr1\r\nr2\r\nr3\r\n");
+}
+
+TEST(LogWriter, HoldsAtMostItsLimitOverALongOutage) {
+    test::TempDir dir;
+    dir.write("logs", "not a folder");
+    LogWriter w(dir.path());
+    for (std::size_t i = 0; i < LogWriter::kMaxHeld + 10; ++i)
+        w.write("d", "x\r\n");
+    EXPECT_EQ(w.held(), LogWriter::kMaxHeld);
+}
+
+} // namespace
+} // namespace korvane
