@@ -1,6 +1,7 @@
 // Framer + decoder over arbitrary bytes in arbitrary read splits.  Checks that
 // nothing crashes, memory stays bounded and no value stops being finite.
 
+#include "config/tag_value.h"
 #include "monitor/packet_decoder.h"
 #include "monitor/packet_framer.h"
 
@@ -25,6 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (auto packet = framer.next()) {
             if (packet->front() != '[' || packet->back() != ']')
                 std::abort();
+            const PacketFields fields(*packet);
+            for (const char* tag : {"V", "I", "R", "M", "S"}) {
+                const std::string open = std::string("<") + tag + ">";
+                const std::string close = std::string("</") + tag + ">";
+                if (fields.field(tag[0]) != taggedText(*packet, open, close))
+                    std::abort();
+            }
             reading = decodePacket(*packet, cal, fmt, reading);
             for (double v :
                  {reading.volts, reading.amps, reading.watts, reading.rpm, reading.windSpeed})
