@@ -240,11 +240,13 @@ TEST_F(CalibrateTest, SumsStayReadableWithLongValues) {
 }
 
 TEST_F(CalibrateTest, LongUnitNamesAreElidedNotRunIntoTheSums) {
-    dir.write("prog.cfg", "<Port>1</Port><WSUnits>nautical miles per hour at the mast head</WSUnits>");
+    dir.write("prog.cfg",
+              "<Port>1</Port><WSUnits>nautical miles per hour at the mast head</WSUnits>");
     auto d = open();
     port->receive(kPacket);
     expectNothingClippedOrOverlapping(*d, "with a long unit");
-    EXPECT_EQ(child(*d, "Label23")->toolTip(), "How many pulses per nautical miles per hour at the mast head?");
+    EXPECT_EQ(child(*d, "Label23")->toolTip(),
+              "How many pulses per nautical miles per hour at the mast head?");
     EXPECT_EQ(child(*d, "txtWindSpeed")->toolTip(), "6.8 nautical miles per hour at the mast head");
 }
 

@@ -17,11 +17,12 @@ class SwitchCheckBox;
 
 // Modal dialog "Korvane Setup".  It reads prog.cfg when created: a missing
 // file or key shows the value the program runs with (the built-in default),
-// so what the user sees is what is in effect.  "Save Setings" checks the port
-// number (numeric, 1 to 8), writes prog.cfg atomically and closes the dialog
-// (accepted); Enter in a box does the same.  When the file cannot be written the user is told through
-// `messages`, nothing is lost and the dialog stays open.  Closing by the frame
-// or Escape discards the edits (rejected).  The serial port is not touched.
+// so what the user sees is what is in effect.  "Save Setings" (or Enter in a
+// box) checks the port number (numeric, 1 to 8), writes prog.cfg atomically
+// and closes the dialog (accepted).  When the file cannot be written the user
+// is told through `messages`, nothing is lost and the dialog stays open.
+// Closing by the frame or Escape discards the edits (rejected).  The serial
+// port is not touched.
 //
 // Controls carry their setting names as object names: PortNumber, Savehtml,
 // SaveExcel, LogDelay, LogOn, DisplayRPM, DisplayWS, WSUnits and Command1.
