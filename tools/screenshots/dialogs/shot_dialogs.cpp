@@ -10,9 +10,7 @@
 #include "platform/qt/qt_platform.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QPixmap>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <cstdio>
 
