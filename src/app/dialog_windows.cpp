@@ -1,5 +1,8 @@
 #include "dialog_windows.h"
 
+#include "calibration/ui/calibrate.h"
+#include "config/ui/program_setup.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -20,16 +23,15 @@ void placeholder(QWidget* owner, const QString& caption) {
 } // namespace
 
 void DialogWindows::programSetup(QWidget* owner) {
-    placeholder(owner, "Korvane Setup");
+    ProgramSetup dialog(appFolder_, fmt_, messages_, owner);
+    dialog.exec();
 }
 
 void DialogWindows::calibrate(QWidget* owner, std::unique_ptr<SerialPort> port) {
-    port.reset();
-    placeholder(owner, "Calibration");
+    Calibrate dialog(appFolder_, std::move(port), fmt_, messages_, owner);
+    dialog.exec();
 }
 
-void DialogWindows::showLogs(QWidget* owner) {
-    placeholder(owner, "Graph");
-}
+void DialogWindows::showLogs(QWidget* owner) { placeholder(owner, "Graph"); }
 
 } // namespace korvane

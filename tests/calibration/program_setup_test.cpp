@@ -2,7 +2,7 @@
 
 #include "config/program_config.h"
 #include "config/ui/program_setup.h"
-#include "config/ui/program_setup_rules.h"
+#include "config/program_setup_rules.h"
 #include "support/temp_dir.h"
 
 #include <QCheckBox>

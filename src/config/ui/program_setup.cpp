@@ -3,7 +3,7 @@
 #include "config/settings_files.h"
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
-#include "program_setup_rules.h"
+#include "config/program_setup_rules.h"
 #include "switch_check_box.h"
 
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 // Rules of the program setup dialog: the port check, check box values and
 // the note that says where a port number leads.
 
-#include "config/ui/program_setup_rules.h"
+#include "config/program_setup_rules.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
