@@ -27,7 +27,9 @@ KORVANE_HOME="$work/home" xvfb-run -a -s "-screen 0 800x600x24" bash -c "
 convert "$work/root.png" -trim +repage docs/main-window.png
 echo "docs/main-window.png"
 
-for shot in "$build"/tools/screenshots/*/korvane-shot-*; do
-    [ -x "$shot" ] || continue
-    QT_QPA_PLATFORM=offscreen "$shot" docs
-done
+shots="$build/tools/screenshots"
+export QT_QPA_PLATFORM=offscreen
+[ -x "$shots/dialogs/korvane-shot-dialogs" ] &&
+    "$shots/dialogs/korvane-shot-dialogs" docs/setup.png docs/calibration.png
+[ -x "$shots/history/korvane-shot-graph" ] && "$shots/history/korvane-shot-graph" docs/graph.png
+ls -l docs/*.png
