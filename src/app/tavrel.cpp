@@ -120,6 +120,9 @@ void Tavrel::buildControls() {
     QPalette modePal = txtMode->palette();
     modePal.setColor(QPalette::WindowText, Qt::red);
     txtMode->setPalette(modePal);
+    // A fixed size: the text comes and goes with the load, and must not make
+    // the window lay itself out again each time.
+    txtMode->setFixedSize(QFontMetrics(modeFont).boundingRect("On Load").size() + QSize(8, 4));
 
     auto* title = whiteLabel("Korvane", this);
     title->setObjectName("Title");
@@ -225,6 +228,7 @@ void Tavrel::LoadSettings() {
 void Tavrel::BuildReadingsList() {
     layout_ = readingsLayout(ProgramConfig, services_.numberFormat);
     ListView1->clear();
+    ListView1->setMinimumHeight(0);
     ListView1->setColumnCount(3);
     ListView1->setHeaderHidden(true);
     ListView1->setFont(QFont("Arial", layout_.fontPoints));
@@ -239,16 +243,28 @@ void Tavrel::RefreshReadingsList() {
 }
 
 void Tavrel::showRows(const std::vector<ReadingRow>& rows) {
-    ListView1->clear();
-    for (const auto& row : rows) {
-        auto* item = new QTreeWidgetItem(ListView1);
-        item->setText(1, fromLocal8(row.value));
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setText(2, QStringLiteral(" ") + fromLocal8(row.label));
+    // The rows are rewritten in place when their number has not changed: the
+    // same picture as removing and adding them, without the relayout cost on
+    // every packet.
+    if (ListView1->topLevelItemCount() != static_cast<int>(rows.size())) {
+        ListView1->clear();
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            auto* item = new QTreeWidgetItem(ListView1);
+            item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        }
+        // Show every row without scrolling, whatever the font.
+        const int rowHeight = ListView1->sizeHintForRow(0);
+        ListView1->setMinimumHeight(rowHeight * 6 + 2 * ListView1->frameWidth() + 4);
     }
-    // Show every row without scrolling, whatever the font.
-    const int rowHeight = ListView1->sizeHintForRow(0);
-    ListView1->setMinimumHeight(rowHeight * 6 + 2 * ListView1->frameWidth() + 4);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        auto* item = ListView1->topLevelItem(static_cast<int>(i));
+        const QString value = fromLocal8(rows[i].value);
+        const QString label = QStringLiteral(" ") + fromLocal8(rows[i].label);
+        if (item->text(1) != value)
+            item->setText(1, value);
+        if (item->text(2) != label)
+            item->setText(2, label);
+    }
 }
 
 void Tavrel::configurePortAndOpen() {
@@ -349,7 +365,9 @@ void Tavrel::ProcessPacket(const std::string& packet) {
         raisePeaks(IntervalPeaks, LiveReading);
     RefreshReadingsList();
     txtMode->setText(fromLocal8(liveModeText(LiveReading.mode)));
-    setWindowTitle(fromLocal8(liveCaption(LiveReading, services_.numberFormat)));
+    const QString caption = fromLocal8(liveCaption(LiveReading, services_.numberFormat));
+    if (windowTitle() != caption)
+        setWindowTitle(caption);
 }
 
 void Tavrel::lightLamp(QPushButton* lamp) {
