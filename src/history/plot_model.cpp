@@ -36,6 +36,45 @@ std::string shortTimeOf(double dayFraction, const TimeFormats& times) {
     return times.shortTime(t.hour, t.minute);
 }
 
+std::string tableCellText(const TableRecord& r, int column, const HistoryTextForms& forms) {
+    const NumberFormat& fmt = forms.numbers;
+    std::string text;
+    switch (column) {
+    case 0:
+        text = std::to_string(r.mode);
+        break;
+    case 1:
+        text = formatGeneral(r.volts, fmt);
+        break;
+    case 2:
+        text = formatGeneral(r.amps, fmt);
+        break;
+    case 3:
+        text = formatGeneral(r.watts, fmt);
+        break;
+    case 4:
+        text = formatGeneral(r.rpm, fmt);
+        break;
+    case 5:
+        text = formatGeneral(r.windSpeed, fmt);
+        break;
+    case 6:
+        text = shortTimeOf(r.time, *forms.times);
+        break;
+    default:
+        return {};
+    }
+    text += ' ';
+    return text;
+}
+
+TableRow tableRowTexts(const TableRecord& record, const HistoryTextForms& forms) {
+    TableRow row;
+    for (int c = 0; c < kTableColumns; ++c)
+        row[static_cast<std::size_t>(c)] = tableCellText(record, c, forms);
+    return row;
+}
+
 namespace {
 
 const std::vector<double>& valuesOf(const HistoryBuffer& history, SeriesId id) {
@@ -61,20 +100,8 @@ std::array<SeriesScale, kSeriesCount> startingScales(bool refVoltsToZero) {
     return {{{0, refVoltsToZero ? 0.0 : 100.0}, {-500, 500}, {-2000, 2000}, {0, 1000}, {0, 1000}}};
 }
 
-std::string withSpace(std::string text) {
-    text += ' ';
-    return text;
-}
-
-TableRow tableRow(const HistoryBuffer& h, int k, const HistoryTextForms& forms) {
-    const NumberFormat& fmt = forms.numbers;
-    return {withSpace(std::to_string(h.Mode[k])),
-            withSpace(formatGeneral(h.Volts[k], fmt)),
-            withSpace(formatGeneral(h.Amps[k], fmt)),
-            withSpace(formatGeneral(h.Watts[k], fmt)),
-            withSpace(formatGeneral(h.Rpm[k], fmt)),
-            withSpace(formatGeneral(h.WindSpeed[k], fmt)),
-            withSpace(shortTimeOf(h.Time[k], *forms.times))};
+TableRecord tableRecord(const HistoryBuffer& h, int k) {
+    return {h.Mode[k], h.Volts[k], h.Amps[k], h.Watts[k], h.Rpm[k], h.WindSpeed[k], h.Time[k]};
 }
 
 PlotLabels labelTexts(const std::array<SeriesScale, kSeriesCount>& s, const HistoryBuffer& h,
@@ -134,7 +161,7 @@ PlotModel buildPlotModel(const HistoryBuffer& history, PlotView view,
             if (v < s.min)
                 s.min = v;
         }
-        model.rows.push_back(tableRow(history, k, forms));
+        model.rows.push_back(tableRecord(history, k));
     }
     model.labels = labelTexts(scales, history, view, forms);
 

@@ -13,6 +13,7 @@
 #include "platform/time_formats.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -105,9 +106,25 @@ struct PlotLabels {
     std::string VMax1, VMin1, AMax1, AMin1, WMax1, WMin1, RMax1, RMin1, SMax1, SMin1;
 };
 
-// Record table row: mode, volts, amps, watts, RPM, wind speed, short time;
-// each text is followed by one space.
+// One row of the record table: the values in the slot that a position of
+// the view reads, kept as numbers so the table writes only the rows it shows.
+struct TableRecord {
+    std::int16_t mode = 0;
+    double volts = 0;
+    double amps = 0;
+    double watts = 0;
+    double rpm = 0;
+    double windSpeed = 0;
+    double time = 0; // fraction of a day
+};
+
+// The texts of a row, left to right: mode, volts, amps, watts, RPM, wind
+// speed in the number text, then the short time; each followed by one space.
 using TableRow = std::array<std::string, 7>;
+inline constexpr int kTableColumns = 7;
+std::string tableCellText(const TableRecord& record, int column /* 0..6 */,
+                          const HistoryTextForms& forms);
+TableRow tableRowTexts(const TableRecord& record, const HistoryTextForms& forms);
 
 struct PlotModel {
     // False when FirstIndex is not below LastIndex: the plot and the table
@@ -116,7 +133,7 @@ struct PlotModel {
     PlotDrawing drawing;
     PlotLabels labels;
     std::array<SeriesScale, kSeriesCount> scales{}; // indexed by SeriesId
-    std::vector<TableRow> rows;                     // one per position in view
+    std::vector<TableRecord> rows;                  // one per position in view
 };
 
 // One render.  The positions visited are FirstIndex, FirstIndex + 1, ... up

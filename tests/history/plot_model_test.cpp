@@ -170,7 +170,7 @@ TEST(PlotModel, FractionalViewVisitsSlotsWithHalvesToEven) {
     const PlotModel m = buildPlotModel(h, {37.5, 41.5}, allOn(), forms());
     std::vector<std::string> volts;
     for (const auto& row : m.rows)
-        volts.push_back(row[1]);
+        volts.push_back(tableCellText(row, 1, forms()));
     EXPECT_EQ(volts, (std::vector<std::string>{"38 ", "38 ", "40 ", "40 ", "42 "}));
     EXPECT_FLOAT_EQ(m.drawing.width, 4);
     EXPECT_EQ(m.labels.stime, "00:38");
@@ -191,9 +191,10 @@ TEST(PlotModel, TableRowsCarryATrailingSpaceAndShortTime) {
     h.Time[1] = (14 * 60 + 5) / 1440.0;
     const PlotModel m = buildPlotModel(h, {1, 2}, allOn(), forms("km/h", ','));
     ASSERT_EQ(m.rows.size(), 2u);
-    EXPECT_EQ(m.rows[0],
+    EXPECT_EQ(tableRowTexts(m.rows[0], forms("km/h", ',')),
               (TableRow{"1 ", "13,52 ", "-4,1 ", "55,43 ", "350,5 ", "12,3 ", "14:05 "}));
-    EXPECT_EQ(m.rows[1], (TableRow{"0 ", "0 ", "0 ", "0 ", "0 ", "0 ", "00:00 "}));
+    EXPECT_EQ(tableRowTexts(m.rows[1], forms()),
+              (TableRow{"0 ", "0 ", "0 ", "0 ", "0 ", "0 ", "00:00 "}));
     EXPECT_EQ(m.labels.stime, "14:05");
 }
 

@@ -66,7 +66,7 @@ void Graph::Form_Load() {
     records_->setTitles({QString(), QStringLiteral("Mode"), QStringLiteral("Volts"),
                          QStringLiteral("Amps"), QStringLiteral("Watts"), QStringLiteral("RPM"),
                          fromLocal8(WSUnits), QStringLiteral("Time")});
-    records_->setRows({});
+    records_->setRows({}, textForms());
     const int widths[RecordTableModel::kColumns] = {1, 600, 700, 700, 700, 700, 700, 800};
     for (int c = 0; c < RecordTableModel::kColumns; ++c)
         ListView1->horizontalHeader()->resizeSection(c, std::max(1, twips(widths[c])));
@@ -179,7 +179,7 @@ void Graph::RenderHistory() {
     PlotModel model =
         buildPlotModel(HistoryBuffer, {FirstIndex, LastIndex}, switches(), textForms());
     Plot->setDrawing(std::move(model.drawing));
-    records_->setRows(std::move(model.rows));
+    records_->setRows(std::move(model.rows), textForms());
     if (!model.drawn)
         return;
     for (int s = 0; s < kSeriesCount - 1; ++s) {

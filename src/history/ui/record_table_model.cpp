@@ -11,9 +11,10 @@ void RecordTableModel::setTitles(const QStringList& titles) {
     emit headerDataChanged(Qt::Horizontal, 0, kColumns - 1);
 }
 
-void RecordTableModel::setRows(std::vector<TableRow> rows) {
+void RecordTableModel::setRows(std::vector<TableRecord> rows, const HistoryTextForms& forms) {
     beginResetModel();
     rows_ = std::move(rows);
+    forms_ = forms;
     endResetModel();
 }
 
@@ -31,7 +32,7 @@ QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     const auto row = static_cast<std::size_t>(index.row());
     if (row >= rows_.size() || index.column() >= kColumns)
         return {};
-    return fromLocal8(rows_[row][static_cast<std::size_t>(index.column() - 1)]);
+    return fromLocal8(tableCellText(rows_[row], index.column() - 1, forms_));
 }
 
 QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
