@@ -45,7 +45,9 @@ int main(int argc, char** argv) {
     RecordingMessageSink messages;
     Graph graph(folder, fmt, times, clock, messages);
     graph.show();
-    graph.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    auto* display = graph.findChild<QPushButton*>(QStringLiteral("Command1"));
+    display->setFocus();
+    display->click();
     // Point at a record so the readout shows values.
     QWidget* plot = graph.findChild<QWidget*>(QStringLiteral("Plot"));
     const QPointF at(plot->width() * 0.62, plot->height() / 2.0);
