@@ -18,11 +18,13 @@ struct SelectionLine {
 };
 
 // Paints `drawing` into a size x pixels area: the dark grey background,
-// the load-on bands over the full height, the zero lines, the series in
-// their colours (cosmetic one-pixel pens) and the selection line.  User X
-// 0..width spans pixel columns 0..size.width()-1; each Y is scaled by the
-// height of the series it belongs to.  A band narrower than a pixel still
-// gets one column, so a lone load-on record stays visible on a long day.
+// the load-on bands over the full height, the zero lines, the series one
+// pixel wide in their colours, and the selection line two pixels deep along
+// the top edge.  User X 0..width spans pixel columns 0..size.width()-1; each
+// Y is scaled by the height of the series it belongs to.  A band narrower
+// than a pixel still gets a column, so a lone load-on record stays visible
+// on a long day; a series with more points than columns is drawn as one
+// vertical run per column, which covers the pixels its polyline would.
 void paintPlot(QPainter& painter, const QSize& size, const PlotDrawing& drawing,
                const std::optional<SelectionLine>& selection = std::nullopt);
 
