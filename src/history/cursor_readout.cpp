@@ -1,0 +1,54 @@
+#include "cursor_readout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvane {
+
+namespace {
+
+int limited(double slotNumber, int recordCount) {
+    if (std::isnan(slotNumber))
+        return 0;
+    return static_cast<int>(std::clamp(slotNumber, 0.0, static_cast<double>(recordCount)));
+}
+
+std::string valueText(double v, const char* unit, const NumberFormat& fmt) {
+    return formatGeneral(roundHalfEven(v, 2), fmt) + unit;
+}
+
+} // namespace
+
+ReadoutSlots readoutSlots(float x, double firstIndex, int recordCount) {
+    const double whole = std::floor(static_cast<double>(x));
+    recordCount = std::clamp(recordCount, 0, HistoryBuffer::kMaxRecords);
+    return {limited(std::floor(static_cast<double>(x) + firstIndex), recordCount),
+            limited(static_cast<double>(slotWithin(whole + firstIndex)), recordCount)};
+}
+
+std::optional<Readout> readoutAt(const HistoryBuffer& history, float x, double firstIndex,
+                                 int recordCount, const HistoryTextForms& forms) {
+    if (recordCount <= 1 || std::isnan(x) || std::isnan(firstIndex))
+        return std::nullopt;
+    const ReadoutSlots at = readoutSlots(x, firstIndex, recordCount);
+    const int k = at.values;
+    const NumberFormat& fmt = forms.numbers;
+    return Readout{shortTimeOf(history.Time[at.time], *forms.times),
+                   valueText(history.Volts[k], " Volts", fmt),
+                   valueText(history.Amps[k], " Amps", fmt),
+                   valueText(history.Watts[k], " Watts", fmt),
+                   valueText(history.Rpm[k], " RPM", fmt),
+                   formatGeneral(roundHalfEven(history.WindSpeed[k], 2), fmt) + " " +
+                       forms.wsUnits};
+}
+
+std::optional<double> zoomLastIndex(double firstIndex, float releaseX, int recordCount) {
+    if (recordCount <= 1 || !(static_cast<float>(firstIndex) < releaseX))
+        return std::nullopt;
+    const double last = std::min(static_cast<double>(releaseX), static_cast<double>(recordCount));
+    if (!(firstIndex < last))
+        return std::nullopt;
+    return last;
+}
+
+} // namespace korvane

@@ -1,0 +1,107 @@
+// Which record the pointer reads, how its values are written, and when a
+// drag zooms.
+
+#include "history/cursor_readout.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+const FixedTimeFormats kTimes;
+
+HistoryBuffer numbered(int count) {
+    HistoryBuffer h;
+    for (int k = 1; k <= count; ++k) {
+        h.Volts[k] = k;
+        h.Amps[k] = k;
+        h.Watts[k] = k;
+        h.Rpm[k] = k;
+        h.WindSpeed[k] = k;
+        h.Time[k] = k / 1440.0;
+    }
+    return h;
+}
+
+TEST(ReadoutSlots, FullViewReadsOneRecordPerUnitOfX) {
+    struct Case {
+        float x;
+        double first;
+        int count;
+        ReadoutSlots expected;
+    };
+    const Case cases[] = {
+        {0.0f, 1, 50, {1, 1}},
+        {0.99f, 1, 50, {1, 1}},
+        {1.0f, 1, 50, {2, 2}},
+        {48.5f, 1, 50, {49, 49}},
+        // A zoomed view: the time takes the whole part of the sum, the
+        // values the slot of the whole part of X plus the left edge.
+        {0.7f, 10.4, 50, {11, 10}},
+        {0.2f, 10.6, 50, {10, 11}},
+        {0.0f, 37.5, 50, {37, 38}},
+        {1.0f, 37.5, 50, {38, 38}},
+        // Beyond the loaded records, and left of the plot during a drag.
+        {60.0f, 1, 50, {50, 50}},
+        {9000.0f, 9000, 9999, {9999, 9999}},
+        {-3.0f, 1, 50, {0, 0}},
+        {1e30f, 1, 50, {50, 50}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(readoutSlots(c.x, c.first, c.count), c.expected)
+            << "x " << c.x << " first " << c.first;
+}
+
+TEST(ReadoutAt, WritesRoundedValuesWithTheirUnits) {
+    HistoryBuffer h = numbered(3);
+    h.Volts[2] = 13.456;
+    h.Amps[2] = -2.125;
+    h.Watts[2] = 12.125;
+    h.Rpm[2] = 350.5;
+    h.WindSpeed[2] = 7.5;
+    h.Time[2] = (14 * 60 + 5) / 1440.0;
+    const HistoryTextForms forms{{'.'}, &kTimes, "km/h"};
+    const auto r = readoutAt(h, 1.5f, 1, 3, forms);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(*r, (Readout{"14:05", "13.46 Volts", "-2.12 Amps", "12.12 Watts", "350.5 RPM",
+                           "7.5 km/h"}));
+
+    const HistoryTextForms comma{{','}, &kTimes, "mph"};
+    EXPECT_EQ(readoutAt(h, 1.5f, 1, 3, comma)->vv, "13,46 Volts");
+    EXPECT_EQ(readoutAt(h, 1.5f, 1, 3, comma)->sv, "7,5 mph");
+}
+
+TEST(ReadoutAt, NeedsMoreThanOneRecord) {
+    const HistoryBuffer h = numbered(2);
+    const HistoryTextForms forms{{'.'}, &kTimes, "km/h"};
+    EXPECT_FALSE(readoutAt(h, 0.5f, 1, 0, forms));
+    EXPECT_FALSE(readoutAt(h, 0.5f, 1, 1, forms));
+    EXPECT_FALSE(readoutAt(h, NAN, 1, 2, forms));
+    EXPECT_TRUE(readoutAt(h, 0.5f, 1, 2, forms));
+}
+
+TEST(ZoomLastIndex, ZoomsOnlyOnAReleaseRightOfThePress) {
+    struct Case {
+        double first;
+        float x;
+        int count;
+        std::optional<double> last;
+    };
+    const Case cases[] = {
+        {10, 20.0f, 100, 20.0},
+        {10.4f, 15.25f, 100, 15.25},
+        {30, 25.0f, 100, std::nullopt},
+        {30, 30.0f, 100, std::nullopt},
+        {10, 20.0f, 1, std::nullopt},
+        {10, 500.0f, 100, 100.0},         // released beyond the plot
+        {100, 500.0f, 100, std::nullopt}, // nothing loaded to the right
+        // Compared in single precision: 10.000000001 and 10 are the same press.
+        {10.000000001, 10.0f, 100, std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(zoomLastIndex(c.first, c.x, c.count), c.last) << c.first << " -> " << c.x;
+}
+
+} // namespace
+} // namespace korvane
