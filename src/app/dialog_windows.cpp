@@ -3,24 +3,9 @@
 #include "calibration/ui/calibrate.h"
 #include "config/ui/program_setup.h"
 
-#include <QDialog>
-#include <QLabel>
-#include <QVBoxLayout>
+#include "history/ui/graph.h"
 
 namespace korvane {
-
-namespace {
-
-// Stands in until the window exists.
-void placeholder(QWidget* owner, const QString& caption) {
-    QDialog dialog(owner);
-    dialog.setWindowTitle(caption);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel("This window is not available yet.", &dialog));
-    dialog.exec();
-}
-
-} // namespace
 
 void DialogWindows::programSetup(QWidget* owner) {
     ProgramSetup dialog(appFolder_, fmt_, messages_, owner);
@@ -32,6 +17,9 @@ void DialogWindows::calibrate(QWidget* owner, std::unique_ptr<SerialPort> port) 
     dialog.exec();
 }
 
-void DialogWindows::showLogs(QWidget* owner) { placeholder(owner, "Graph"); }
+void DialogWindows::showLogs(QWidget* owner) {
+    Graph graph(appFolder_, fmt_, timeFormats_, clock_, messages_, owner);
+    graph.exec();
+}
 
 } // namespace korvane
