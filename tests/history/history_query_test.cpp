@@ -215,5 +215,28 @@ TEST_F(HistoryQueryFiles, ReturnsTheRangeEvenWhenNothingIsFound) {
     EXPECT_EQ(r.range.finish, (TimeOfDay{18, 45}));
 }
 
+TEST_F(HistoryQueryFiles, BinaryJunkAmongAHundredThousandLinesIsSkipped) {
+    // A day's log after a power cut: NUL runs and binary junk between records,
+    // 100,000 lines in all.  Only whole records count; the junk is skipped.
+    std::string day;
+    int records = 0;
+    for (int i = 0; i < 100000; ++i) {
+        if (i % 20 == 0) {
+            day += record(12.5, 1, 12.5, 0, 0, 0, (i / 20) % 24, (i / 20) % 60);
+            ++records;
+        } else if (i % 3 == 0) {
+            day += std::string(17, '\0') + "\xff\xfe<V>\x80</V><T>\r\n";
+        } else {
+            day += "\x01\x02<T>25:99</T>junk\r\n";
+        }
+    }
+    dir.write("logs/2006_7_4.txt", day);
+    const QueryResult r = run(fieldsFor("2006", "7", "4"));
+    EXPECT_EQ(r.outcome, QueryOutcome::Loaded);
+    EXPECT_LT(r.recordCount, records); // the range excludes 00:00
+    EXPECT_GT(r.recordCount, records - 100);
+    EXPECT_EQ(h.Volts[1], 12.5);
+}
+
 } // namespace
 } // namespace korvane
