@@ -8,6 +8,7 @@
 #include "recording/logging_tick.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace korvane {
 
@@ -109,7 +111,6 @@ void Tavrel::buildControls() {
     ListView1->setFocusPolicy(Qt::NoFocus);
     ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListView1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListView1->setFixedWidth(twips(1 + 1500 + 2600) + 2 * ListView1->frameWidth());
 
     txtMode = new QLabel(this);
     txtMode->setObjectName("txtMode");
@@ -232,9 +233,17 @@ void Tavrel::BuildReadingsList() {
     ListView1->setColumnCount(3);
     ListView1->setHeaderHidden(true);
     ListView1->setFont(QFont("Arial", layout_.fontPoints));
+    // The label column is as wide as the layout asks unless its longest
+    // label would be cut off at this font size and screen resolution.
+    const QFontMetrics metrics(ListView1->font());
+    int labelWidth = twips(2600);
+    for (const auto& row : placeholderRows(layout_))
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(" " + fromLocal8(row.label)) +
+                                              3 * metrics.averageCharWidth());
     ListView1->setColumnWidth(0, twips(1));
     ListView1->setColumnWidth(1, twips(1500));
-    ListView1->setColumnWidth(2, twips(2600));
+    ListView1->setColumnWidth(2, labelWidth);
+    ListView1->setFixedWidth(twips(1) + twips(1500) + labelWidth + 2 * ListView1->frameWidth());
     showRows(placeholderRows(layout_));
 }
 
@@ -254,7 +263,8 @@ void Tavrel::showRows(const std::vector<ReadingRow>& rows) {
         }
         // Show every row without scrolling, whatever the font.
         const int rowHeight = ListView1->sizeHintForRow(0);
-        ListView1->setMinimumHeight(rowHeight * 6 + 2 * ListView1->frameWidth() + 4);
+        ListView1->setMinimumHeight(rowHeight * static_cast<int>(rows.size()) +
+                                    2 * ListView1->frameWidth() + 4);
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
         auto* item = ListView1->topLevelItem(static_cast<int>(i));
