@@ -6,21 +6,13 @@
 #include "recording/log_record.h"
 #include "tavrel_fixture.h"
 
-#include <fstream>
+#include "support/heap_usage.h"
+
 #include <gtest/gtest.h>
 #include <sstream>
 
 namespace korvane::test {
 namespace {
-
-long residentKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
 
 TEST(Soak, TenMinutesAtTwentyPacketsASecondLoggingEveryTenSeconds) {
     MainWindowFixture f(programWith([](ProgramConfig& c) {
@@ -34,7 +26,7 @@ TEST(Soak, TenMinutesAtTwentyPacketsASecondLoggingEveryTenSeconds) {
 
     sim::BoardModel board(3);
     std::string expected;
-    long residentAfterWarmUp = 0;
+    std::size_t heapAfterWarmUp = 0;
     for (int tick = 0; tick < 60; ++tick) {
         IntervalPeaks peaks;
         for (int i = 0; i < 200; ++i) {
@@ -48,10 +40,10 @@ TEST(Soak, TenMinutesAtTwentyPacketsASecondLoggingEveryTenSeconds) {
                                     f.clock.now().minute, NumberFormat{});
         f.window->Timer1_Timer();
         if (tick == 5)
-            residentAfterWarmUp = residentKb();
+            heapAfterWarmUp = heapInUseBytes();
     }
     EXPECT_EQ(f.dir.read("logs/2026_12_8.txt"), expected);
-    EXPECT_LT(residentKb() - residentAfterWarmUp, 2048);
+    EXPECT_LT(heapInUseBytes(), heapAfterWarmUp + 256 * 1024);
 }
 
 } // namespace

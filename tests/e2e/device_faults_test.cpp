@@ -8,12 +8,13 @@
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 
+#include "support/heap_usage.h"
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPushButton>
 #include <QTimer>
 #include <atomic>
-#include <fstream>
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <thread>
@@ -32,15 +33,6 @@ template <typename Pred> bool pumpUntil(Pred done, int timeoutMs) {
         loop.exec();
     }
     return true;
-}
-
-long residentKb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
 }
 
 double cpuSeconds() {
@@ -124,13 +116,13 @@ TEST(DeviceFaults, MegabytesWithoutBracketsKeepMemoryFlat) {
     ASSERT_TRUE(rig.captionBecomes("Korvane  12V 0A"));
     const std::string noise(8 << 20, 'z');
     const std::string openNoise = "[" + noise; // an opening bracket that never closes
-    const long before = residentKb();
+    const std::size_t before = heapInUseBytes();
     rig.writeInBackground(noise);
     rig.writeInBackground(openNoise);
     rig.device->write("[<V>500</V><I>100</I>]");
     ASSERT_TRUE(rig.captionBecomes("Korvane  12.5V 0A")) << rig.caption();
-    // The 16 MB of noise must not be held; allow for allocator slack.
-    EXPECT_LT(residentKb() - before, 4 * 1024);
+    // The 16 MB of noise must not be held.
+    EXPECT_LT(heapInUseBytes(), before + 512 * 1024);
 }
 
 TEST(DeviceFaults, HangUpCostsNoCpuAndDecodingResumes) {
