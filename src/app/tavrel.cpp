@@ -335,15 +335,20 @@ void Tavrel::StopLogging_Click() {
 
 void Tavrel::Setup_Click() {
     MSComm1->close();
+    portAwayReason_ = "closed while Program Setup is open";
+    updatePortStatus();
     windows_->programSetup(this);
+    portAwayReason_.clear();
     LoadSettings();
     configurePortAndOpen();
 }
 
 void Tavrel::CalibrateButton_Click() {
     MSComm1->close();
+    portAwayReason_ = "handed to the calibration dialog";
     updatePortStatus();
     windows_->calibrate(this, services_.makePort());
+    portAwayReason_.clear();
     LoadSettings();
     // The port reopens as it was: a number changed in prog.cfg by hand takes
     // effect at the next start or Program Setup.

@@ -99,6 +99,7 @@ private:
     QTimer Timer3;
     std::unique_ptr<SerialPort> MSComm1;
     bool portNumberSet_ = false;
+    QString portAwayReason_; // why the port is closed while a dialog is open
 
     // Live state.
     Reading LiveReading;
