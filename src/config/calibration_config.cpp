@@ -1,17 +1,12 @@
 #include "calibration_config.h"
 
-#include "tag_value.h"
+#include "tagged_fields.h"
 
 namespace korvane {
 
 namespace {
 
-struct Field {
-    std::string_view key;
-    std::string CalibrationConfig::*member;
-};
-
-constexpr Field kFields[] = {
+constexpr TaggedField<CalibrationConfig> kFields[] = {
     {keys::VoltDivider, &CalibrationConfig::VoltDivider},
     {keys::VoltOffset, &CalibrationConfig::VoltOffset},
     {keys::AmpDivider, &CalibrationConfig::AmpDivider},
@@ -26,24 +21,12 @@ CalibrationConfig defaultCalibrationConfig() {
 }
 
 CalibrationConfig parseCalibrationConfig(std::string_view fileText) {
-    CalibrationConfig config = defaultCalibrationConfig();
-    for (const auto& f : kFields)
-        if (auto v = tagValue(fileText, f.key))
-            config.*f.member = std::string(*v);
-    return config;
+    return readTaggedFields(fileText, defaultCalibrationConfig(), kFields);
 }
 
 std::string formatCalibrationConfig(const CalibrationConfig& config) {
     std::string text = "Calibration Settings\r\n\r\n\r\n";
-    for (const auto& f : kFields) {
-        text += '<';
-        text += f.key;
-        text += '>';
-        text += config.*f.member;
-        text += "</";
-        text += f.key;
-        text += ">\r\n";
-    }
+    writeTaggedLines(text, config, kFields);
     return text;
 }
 

@@ -1,17 +1,12 @@
 #include "program_config.h"
 
-#include "tag_value.h"
+#include "tagged_fields.h"
 
 namespace korvane {
 
 namespace {
 
-struct Field {
-    std::string_view key;
-    std::string ProgramConfig::*member;
-};
-
-constexpr Field kFields[] = {
+constexpr TaggedField<ProgramConfig> kFields[] = {
     {keys::Port, &ProgramConfig::Port},           {keys::Savehtml, &ProgramConfig::Savehtml},
     {keys::SaveExcel, &ProgramConfig::SaveExcel}, {keys::LogDelay, &ProgramConfig::LogDelay},
     {keys::LogOn, &ProgramConfig::LogOn},         {keys::DisplayRPM, &ProgramConfig::DisplayRPM},
@@ -25,24 +20,12 @@ ProgramConfig defaultProgramConfig() {
 }
 
 ProgramConfig parseProgramConfig(std::string_view fileText) {
-    ProgramConfig config = defaultProgramConfig();
-    for (const auto& f : kFields)
-        if (auto v = tagValue(fileText, f.key))
-            config.*f.member = std::string(*v);
-    return config;
+    return readTaggedFields(fileText, defaultProgramConfig(), kFields);
 }
 
 std::string formatProgramConfig(const ProgramConfig& config) {
     std::string text = "Program Config File\r\n\r\n";
-    for (const auto& f : kFields) {
-        text += '<';
-        text += f.key;
-        text += '>';
-        text += config.*f.member;
-        text += "</";
-        text += f.key;
-        text += ">\r\n";
-    }
+    writeTaggedLines(text, config, kFields);
     text += "\r\n";
     return text;
 }

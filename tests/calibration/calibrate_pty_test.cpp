@@ -6,6 +6,7 @@
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 
+#include "support/event_pump.h"
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
@@ -13,24 +14,13 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 
 namespace korvane {
 namespace {
 
-// Runs the event loop (sleeping between events) until done() or the timeout.
-template <typename Pred> bool pumpUntil(Pred done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
+using test::pumpUntil;
 
 TEST(CalibratePty, ReadsTheBoardZeroesAndSaves) {
     test::TempDir dir;

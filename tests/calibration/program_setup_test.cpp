@@ -1,8 +1,8 @@
 // The program setup dialog driven as a user would, against real files.
 
 #include "config/program_config.h"
-#include "config/ui/program_setup.h"
 #include "config/program_setup_rules.h"
+#include "config/ui/program_setup.h"
 #include "support/temp_dir.h"
 
 #include <QCheckBox>

@@ -15,25 +15,14 @@
 #include <QTimer>
 #include <atomic>
 
+#include "support/event_pump.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <thread>
 
 namespace korvane::test {
 namespace {
-
-template <typename Pred> bool pumpUntil(Pred done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 double cpuSeconds() {
     rusage ru{};

@@ -9,6 +9,7 @@
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 
+#include "support/event_pump.h"
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
@@ -16,23 +17,11 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
+
 #include <gtest/gtest.h>
 
 namespace korvane::test {
 namespace {
-
-template <typename Pred> bool pumpUntil(Pred done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 class NoWindows final : public ChildWindows {
 public:

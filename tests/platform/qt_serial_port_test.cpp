@@ -6,39 +6,26 @@
 #include "support/pty_pair.h"
 #include "support/temp_dir.h"
 
+#include "support/event_pump.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
 namespace korvane {
 namespace {
 
+using test::pumpFor;
+using test::pumpUntil;
+
 double cpuSeconds() {
     rusage ru{};
     ::getrusage(RUSAGE_SELF, &ru);
     return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
            static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
-
-// Runs the event loop (sleeping between events) until done() or the timeout.
-template <typename Pred> bool pumpUntil(Pred done, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
-
-void pumpFor(int ms) {
-    pumpUntil([] { return false; }, ms);
 }
 
 TEST(QtSerialPort, ReadsThePtySurvivesHangUpAndReopens) {
