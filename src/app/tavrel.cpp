@@ -63,6 +63,8 @@ Tavrel::Tavrel(TavrelServices services, QWidget* parent)
     windows_ = services_.windows ? services_.windows : ownWindows_.get();
 
     MSComm1 = services_.makePort();
+    if (auto* object = dynamic_cast<QObject*>(MSComm1.get()))
+        object->setObjectName("MSComm1");
     MSComm1->setCommEventHandler([this] { MSComm1_OnComm(); });
     buildControls();
     Form_Load();
@@ -111,6 +113,7 @@ void Tavrel::buildControls() {
     ListView1->setFocusPolicy(Qt::NoFocus);
     ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListView1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListView1->setStyleSheet("QTreeView::item { padding: 0px 4px; }");
 
     txtMode = new QLabel(this);
     txtMode->setObjectName("txtMode");
@@ -187,6 +190,8 @@ void Tavrel::buildControls() {
     Timer1.setObjectName("Timer1");
     Timer1.setParent(this);
     Timer1.setInterval(1000);
+    // Coarse timers drift to whole seconds; 10.5 s must mean 10.5 s.
+    Timer1.setTimerType(Qt::PreciseTimer);
     Timer2.setObjectName("Timer2");
     Timer2.setParent(this);
     Timer2.setInterval(250);
@@ -238,7 +243,7 @@ void Tavrel::BuildReadingsList() {
     const QFontMetrics metrics(ListView1->font());
     int labelWidth = twips(2600);
     for (const auto& row : placeholderRows(layout_))
-        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(" " + fromLocal8(row.label)) +
+        labelWidth = std::max(labelWidth, metrics.horizontalAdvance(fromLocal8(row.label)) +
                                               3 * metrics.averageCharWidth());
     ListView1->setColumnWidth(0, twips(1));
     ListView1->setColumnWidth(1, twips(1500));
@@ -269,7 +274,7 @@ void Tavrel::showRows(const std::vector<ReadingRow>& rows) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         auto* item = ListView1->topLevelItem(static_cast<int>(i));
         const QString value = fromLocal8(rows[i].value);
-        const QString label = QStringLiteral(" ") + fromLocal8(rows[i].label);
+        const QString label = fromLocal8(rows[i].label);
         if (item->text(1) != value)
             item->setText(1, value);
         if (item->text(2) != label)
@@ -386,7 +391,10 @@ void Tavrel::ProcessPacket(const std::string& packet) {
 }
 
 void Tavrel::lightLamp(QPushButton* lamp) {
-    Timer2.start();
+    // Enabling a running lamp timer does not restart it: the lamps go out
+    // 250 ms after the first event, so a steady stream still blinks.
+    if (!Timer2.isActive())
+        Timer2.start();
     setLampColour(lamp, kLampRed);
 }
 

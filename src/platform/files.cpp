@@ -1,6 +1,8 @@
 #include "files.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,15 +67,28 @@ bool appendToFile(const std::string& path, std::string_view data) {
     return ::close(fd) == 0 && ok;
 }
 
-bool replaceFileAtomically(const std::string& path, std::string_view data) {
+bool replaceFileAtomically(const std::string& linkOrPath, std::string_view data) {
+    // A settings file the user linked elsewhere is replaced where it lives,
+    // and keeps the link.
+    std::string path = linkOrPath;
+    if (char* real = ::realpath(linkOrPath.c_str(), nullptr)) {
+        path = real;
+        std::free(real);
+    }
     std::string tmpl = path + ".XXXXXX";
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
         return false;
-    // Keep the permissions a plain new file would get.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    // The new file keeps the old one's permissions, or gets a plain new
+    // file's when there was none.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+    }
     bool ok = writeAll(fd, data) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok)

@@ -17,7 +17,9 @@ bool appendToFile(const std::string& path, std::string_view data);
 
 // Replaces the file with `data` by writing a temporary file in the same folder,
 // syncing it and renaming it over the target: a crash leaves the old file or
-// the new one, never a part.  False (with the old file untouched) on failure.
+// the new one, never a part.  A symbolic link is followed (the file it points
+// to is replaced, the link stays) and the old file's permissions are kept.
+// False (with the old file untouched) on failure.
 bool replaceFileAtomically(const std::string& path, std::string_view data);
 
 bool fileExists(const std::string& path);

@@ -87,8 +87,7 @@ struct MainWindowFixture {
         std::vector<std::pair<QString, QString>> out;
         auto* list = child<QTreeWidget>("ListView1");
         for (int i = 0; i < list->topLevelItemCount(); ++i)
-            out.emplace_back(list->topLevelItem(i)->text(1),
-                             list->topLevelItem(i)->text(2).trimmed());
+            out.emplace_back(list->topLevelItem(i)->text(1), list->topLevelItem(i)->text(2));
         return out;
     }
 };

@@ -1,8 +1,10 @@
 #include "tavrel_fixture.h"
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace korvane::test {
 namespace {
@@ -20,6 +22,7 @@ TEST(MainWindowStartUp, WaitsForSignalWithThePortOpenAtTheLineSettings) {
     EXPECT_FALSE(f.button("StopLogging")->isEnabled());
     EXPECT_TRUE(f.timer("Timer3")->isActive());
     EXPECT_EQ(f.timer("Timer3")->interval(), 5000);
+    EXPECT_EQ(f.timer("Timer1")->timerType(), Qt::PreciseTimer); // 10.5 s is not 10 s
     for (const auto& [value, label] : f.rows())
         EXPECT_EQ(value, "0.0") << label.toStdString();
 }
@@ -106,6 +109,10 @@ TEST(MainWindowPackets, LampLightsAndTimer2TurnsItOff) {
     EXPECT_EQ(lamp->palette().color(QPalette::Button), QColor(255, 0, 0));
     EXPECT_TRUE(f.timer("Timer2")->isActive());
     EXPECT_EQ(f.timer("Timer2")->interval(), 250);
+    const int remaining = f.timer("Timer2")->remainingTime();
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    f.port->receive(kPacket); // a second packet does not hold the lamp on
+    EXPECT_LE(f.timer("Timer2")->remainingTime(), remaining);
     f.window->Timer2_Timer();
     EXPECT_NE(lamp->palette().color(QPalette::Button), QColor(255, 0, 0));
     EXPECT_FALSE(f.timer("Timer2")->isActive());

@@ -38,6 +38,21 @@ TEST(Files, AtomicReplaceSwapsContentAndLeavesNoTemporaryBehind) {
     EXPECT_EQ(entries, 1);
 }
 
+TEST(Files, AtomicReplaceFollowsLinksAndKeepsPermissions) {
+    TempDir dir;
+    dir.mkdir("real");
+    const auto target = dir.file("real/prog.cfg");
+    ASSERT_TRUE(replaceFileAtomically(target, "old"));
+    ::chmod(target.c_str(), 0600);
+    ASSERT_EQ(::symlink(target.c_str(), dir.file("prog.cfg").c_str()), 0);
+    ASSERT_TRUE(replaceFileAtomically(dir.file("prog.cfg"), "new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("prog.cfg")));
+    EXPECT_EQ(readWholeFile(target), "new");
+    struct stat st {};
+    ::stat(target.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
 TEST(Files, FailedReplaceKeepsTheOldFileWhole) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root ignores folder permissions";

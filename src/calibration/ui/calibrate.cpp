@@ -31,6 +31,8 @@ Calibrate::Calibrate(std::string appFolder, std::unique_ptr<SerialPort> port,
       MSComm2(std::move(port)) {
     setObjectName(QStringLiteral("Calibrate"));
     setWindowTitle(QStringLiteral("Calibration"));
+    if (auto* object = dynamic_cast<QObject*>(MSComm2.get()))
+        object->setObjectName(QStringLiteral("MSComm2"));
     createControls();
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
