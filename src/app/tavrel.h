@@ -73,6 +73,7 @@ private:
     void startLogging(const std::string& delayText, bool reportErrors);
     void showRows(const std::vector<ReadingRow>& rows);
     void lightLamp(QPushButton* lamp);
+    static void setLampColour(QPushButton* lamp, const QColor& colour);
     void updatePortStatus();
 
     TavrelServices services_;

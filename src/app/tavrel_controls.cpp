@@ -1,0 +1,173 @@
+#include "tavrel.h"
+
+#include "monitor/energy.h"
+#include "platform/qt/qt_platform.h"
+
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+namespace {
+
+const QColor kGrey(128, 128, 128);
+
+QLabel* whiteLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, Qt::white);
+    label->setPalette(p);
+    return label;
+}
+
+QPushButton* makeButton(const char* name, const QString& caption, QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+} // namespace
+
+void Tavrel::buildControls() {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, kGrey);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    Setup = makeButton("Setup", "Program Setup", this);
+    CalibrateButton = makeButton("CalibrateButton", "Calibrate", this);
+    ShowLogs = makeButton("ShowLogs", "Show Logs", this);
+    Exit = makeButton("Exit", "Exit", this);
+    StartLogging = makeButton("StartLogging", "Start", this);
+    StopLogging = makeButton("StopLogging", "Stop", this);
+    delay = new QLineEdit("60", this);
+    delay->setObjectName("delay");
+    delay->setFixedWidth(twips(700));
+
+    for (QPushButton** lamp : {&BlinkData, &BlinkLog}) {
+        *lamp = new QPushButton(this);
+        (*lamp)->setFixedSize(twips(150), twips(150));
+        (*lamp)->setFlat(true);
+        (*lamp)->setAutoFillBackground(true);
+        (*lamp)->setFocusPolicy(Qt::NoFocus);
+        setLampColour(*lamp, Qt::white);
+    }
+    BlinkData->setObjectName("BlinkData");
+    BlinkData->setToolTip("Flashes for each packet from the board");
+    BlinkLog->setObjectName("BlinkLog");
+    BlinkLog->setToolTip("Flashes for each log record");
+
+    ListView1 = new QTreeWidget(this);
+    ListView1->setObjectName("ListView1");
+    ListView1->setRootIsDecorated(false);
+    ListView1->setIndentation(0);
+    ListView1->setSelectionMode(QAbstractItemView::NoSelection);
+    ListView1->setFocusPolicy(Qt::NoFocus);
+    ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListView1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ListView1->setStyleSheet("QTreeView::item { padding: 0px 4px; }");
+
+    txtMode = new QLabel(this);
+    txtMode->setObjectName("txtMode");
+    QFont modeFont = txtMode->font();
+    modeFont.setBold(true);
+    modeFont.setPointSizeF(13.5);
+    txtMode->setFont(modeFont);
+    QPalette modePal = txtMode->palette();
+    modePal.setColor(QPalette::WindowText, Qt::red);
+    txtMode->setPalette(modePal);
+    // A fixed size: the text comes and goes with the load, and must not make
+    // the window lay itself out again each time.
+    txtMode->setFixedSize(QFontMetrics(modeFont).boundingRect("On Load").size() + QSize(8, 4));
+
+    auto* title = whiteLabel("Korvane", this);
+    title->setObjectName("Title");
+    QFont titleFont("Palatino Linotype", 18);
+    titleFont.setBold(true);
+    titleFont.setItalic(true);
+    title->setFont(titleFont);
+
+    auto* logging = whiteLabel("Logging", this);
+    QFont loggingFont = logging->font();
+    loggingFont.setBold(true);
+    loggingFont.setPointSizeF(9.75);
+    logging->setFont(loggingFont);
+    auto* interval = whiteLabel("Interval", this);
+    auto* seconds = whiteLabel("Seconds", this);
+    auto* webAddress = whiteLabel(QString(), this);
+    webAddress->setObjectName("WebAddress");
+    PortStatus = whiteLabel(QString(), this);
+    PortStatus->setObjectName("PortStatus");
+    QFont small = PortStatus->font();
+    small.setPointSizeF(8);
+    PortStatus->setFont(small);
+
+    // Left: title, the readings with the data lamp, the mode label.
+    auto* readings = new QHBoxLayout;
+    readings->addWidget(ListView1);
+    readings->addWidget(BlinkData, 0, Qt::AlignTop);
+    auto* left = new QVBoxLayout;
+    left->addWidget(title);
+    left->addLayout(readings, 1);
+    left->addWidget(txtMode);
+
+    // Right: the commands.
+    auto* right = new QVBoxLayout;
+    for (QPushButton* b : {Setup, CalibrateButton, ShowLogs})
+        right->addWidget(b);
+    right->addStretch(1);
+    right->addWidget(Exit);
+
+    // Bottom: the logging group.
+    auto* log = new QGridLayout;
+    log->addWidget(logging, 0, 0);
+    log->addWidget(StartLogging, 0, 1);
+    log->addWidget(StopLogging, 0, 2);
+    log->addWidget(BlinkLog, 0, 3, Qt::AlignVCenter);
+    log->addWidget(interval, 1, 0);
+    log->addWidget(delay, 1, 1);
+    log->addWidget(seconds, 1, 2);
+    log->setColumnStretch(4, 1);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(left, 1);
+    top->addSpacing(12);
+    top->addLayout(right);
+    auto* root = new QVBoxLayout(this);
+    root->addLayout(top, 1);
+    root->addLayout(log);
+    root->addWidget(webAddress);
+    root->addWidget(PortStatus);
+
+    Timer1.setObjectName("Timer1");
+    Timer1.setParent(this);
+    Timer1.setInterval(1000);
+    // Coarse timers drift to whole seconds; 10.5 s must mean 10.5 s.
+    Timer1.setTimerType(Qt::PreciseTimer);
+    Timer2.setObjectName("Timer2");
+    Timer2.setParent(this);
+    Timer2.setInterval(250);
+    Timer2.setSingleShot(true);
+    Timer3.setObjectName("Timer3");
+    Timer3.setParent(this);
+    Timer3.setInterval(kEnergyTickMs);
+
+    connect(Setup, &QPushButton::clicked, this, &Tavrel::Setup_Click);
+    connect(CalibrateButton, &QPushButton::clicked, this, &Tavrel::CalibrateButton_Click);
+    connect(ShowLogs, &QPushButton::clicked, this, &Tavrel::ShowLogs_Click);
+    connect(Exit, &QPushButton::clicked, this, &Tavrel::Exit_Click);
+    connect(StartLogging, &QPushButton::clicked, this, &Tavrel::StartLogging_Click);
+    connect(StopLogging, &QPushButton::clicked, this, &Tavrel::StopLogging_Click);
+    connect(&Timer1, &QTimer::timeout, this, &Tavrel::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &Tavrel::Timer2_Timer);
+    connect(&Timer3, &QTimer::timeout, this, &Tavrel::Timer3_Timer);
+}
+
+} // namespace korvane
