@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (auto packet = framer.next()) {
             if (packet->front() != '[' || packet->back() != ']')
                 std::abort();
-            const PacketFields fields(*packet);
+            const LetterTags fields(*packet, "VIRMS");
             for (const char* tag : {"V", "I", "R", "M", "S"}) {
                 const std::string open = std::string("<") + tag + ">";
                 const std::string close = std::string("</") + tag + ">";

@@ -1,9 +1,9 @@
 #include "history_query.h"
 
+#include "config/tag_value.h"
+
 #include "platform/files.h"
 #include "recording/log_record.h"
-
-#include <array>
 
 namespace korvane {
 
@@ -53,68 +53,10 @@ std::string queryLogPath(const std::string& appFolder, const QueryFields& fields
 
 namespace {
 
-// The first "<X>" and the first "</X>" of each record tag in one line,
-// found in a single pass over its "<" characters.  The texts are those that
-// searching each tag from the start of the line gives (taggedText), at a
-// fraction of the cost on a day of 10,000 lines.
-class LineTags {
-public:
-    explicit LineTags(std::string_view line) : line_(line) {
-        open_.fill(std::string_view::npos);
-        close_.fill(std::string_view::npos);
-        const std::size_t n = line.size();
-        for (auto i = line.find('<'); i != std::string_view::npos; i = line.find('<', i + 1)) {
-            if (i + 2 < n && line[i + 2] == '>') {
-                if (const int t = index(line[i + 1]); t >= 0 && open_[t] == std::string_view::npos)
-                    open_[t] = i;
-            } else if (i + 3 < n && line[i + 1] == '/' && line[i + 3] == '>') {
-                if (const int t = index(line[i + 2]); t >= 0 && close_[t] == std::string_view::npos)
-                    close_[t] = i;
-            }
-        }
-    }
-
-    // Absent when either tag is missing or the closing one comes first.
-    std::optional<std::string_view> text(char tag) const {
-        const int t = index(tag);
-        const auto o = open_[t];
-        const auto c = close_[t];
-        if (o == std::string_view::npos || c == std::string_view::npos || c < o + 3)
-            return std::nullopt;
-        return line_.substr(o + 3, c - o - 3);
-    }
-
-    double numberOrZero(char tag, const NumberFormat& fmt) const {
-        const auto t = text(tag);
-        return t ? parseNumber(*t, fmt).value_or(0.0) : 0.0;
-    }
-
-private:
-    static int index(char tag) {
-        switch (tag) {
-        case 'V':
-            return 0;
-        case 'I':
-            return 1;
-        case 'W':
-            return 2;
-        case 'R':
-            return 3;
-        case 'S':
-            return 4;
-        case 'M':
-            return 5;
-        case 'T':
-            return 6;
-        default:
-            return -1;
-        }
-    }
-
-    std::string_view line_;
-    std::array<std::size_t, 7> open_{};
-    std::array<std::size_t, 7> close_{};
-};
+double numberOrZero(const LetterTags& tags, char tag, const NumberFormat& fmt) {
+    const auto t = tags.field(tag);
+    return t ? parseNumber(*t, fmt).value_or(0.0) : 0.0;
+}
 
 } // namespace
 
@@ -132,8 +74,8 @@ LoadResult loadRecords(std::string_view fileText, const QueryRange& range, const
             from, end == std::string_view::npos ? std::string_view::npos : end - from);
         from = end == std::string_view::npos ? fileText.size() + 1 : end + 2;
 
-        const LineTags tags(line);
-        const auto timeText = tags.text('T');
+        const LetterTags tags(line, "TVIRWSM");
+        const auto timeText = tags.field('T');
         if (!timeText)
             continue;
         const auto time = parseTimeOfDay(*timeText);
@@ -146,12 +88,12 @@ LoadResult loadRecords(std::string_view fileText, const QueryRange& range, const
             return {QueryOutcome::TooManyRecords, count};
         const int k = ++count;
         buffer.Time[k] = time->dayFraction();
-        buffer.Volts[k] = tags.numberOrZero('V', fmt);
-        buffer.Amps[k] = tags.numberOrZero('I', fmt);
-        buffer.Rpm[k] = tags.numberOrZero('R', fmt);
-        buffer.Watts[k] = tags.numberOrZero('W', fmt);
-        buffer.WindSpeed[k] = tags.numberOrZero('S', fmt);
-        const auto mode = tags.text('M');
+        buffer.Volts[k] = numberOrZero(tags, 'V', fmt);
+        buffer.Amps[k] = numberOrZero(tags, 'I', fmt);
+        buffer.Rpm[k] = numberOrZero(tags, 'R', fmt);
+        buffer.Watts[k] = numberOrZero(tags, 'W', fmt);
+        buffer.WindSpeed[k] = numberOrZero(tags, 'S', fmt);
+        const auto mode = tags.field('M');
         const auto modeNumber = mode ? parseNumber(*mode, fmt) : std::nullopt;
         buffer.Mode[k] = modeNumber ? toInt16(*modeNumber) : std::int16_t{0};
     }

@@ -1,5 +1,7 @@
 #include "packet_decoder.h"
 
+#include "config/tag_value.h"
+
 #include <cmath>
 #include <optional>
 
@@ -10,7 +12,7 @@ namespace {
 constexpr double kInvalid = -1; // the start value: "no usable data"
 
 // Raw value of one field: its number, 0 when absent, -1 when not numeric.
-double rawField(const PacketFields& tags, char letter, const NumberFormat& fmt) {
+double rawField(const LetterTags& tags, char letter, const NumberFormat& fmt) {
     const auto text = tags.field(letter);
     if (!text)
         return 0;
@@ -29,53 +31,6 @@ bool usableDivider(const std::optional<double>& d) {
 
 } // namespace
 
-PacketFields::PacketFields(std::string_view packet) : packet_(packet) {
-    const std::size_t n = packet.size();
-    for (std::size_t i = packet.find('<'); i != std::string_view::npos && i + 2 < n;
-         i = packet.find('<', i + 1)) {
-        if (packet[i + 1] == '/') {
-            if (i + 3 < n && packet[i + 3] == '>')
-                note(close_, packet[i + 2], i);
-        } else if (packet[i + 2] == '>') {
-            note(open_, packet[i + 1], i);
-        }
-    }
-}
-
-std::optional<std::string_view> PacketFields::field(char letter) const {
-    const int k = index(letter);
-    if (k < 0)
-        return std::nullopt;
-    const auto o = open_[k];
-    const auto c = close_[k];
-    if (o == kNone || c == kNone || c < o + 3)
-        return std::nullopt;
-    return packet_.substr(o + 3, c - o - 3);
-}
-
-int PacketFields::index(char letter) {
-    switch (letter) {
-    case 'V':
-        return 0;
-    case 'I':
-        return 1;
-    case 'R':
-        return 2;
-    case 'M':
-        return 3;
-    case 'S':
-        return 4;
-    default:
-        return -1;
-    }
-}
-
-void PacketFields::note(std::size_t (&first)[5], char letter, std::size_t pos) {
-    const int k = index(letter);
-    if (k >= 0 && first[k] == kNone)
-        first[k] = pos;
-}
-
 Calibration toCalibration(const CalibrationConfig& config, const NumberFormat& fmt) {
     return {parseNumber(config.VoltDivider, fmt), parseNumber(config.VoltOffset, fmt),
             parseNumber(config.AmpDivider, fmt), parseNumber(config.RPMDivider, fmt),
@@ -91,7 +46,7 @@ Reading decodePacket(std::string_view packet, const Calibration& cal, const Numb
     }
 
     Reading r = previous;
-    const PacketFields tags(packet);
+    const LetterTags tags(packet, "VIRMS");
     const double rawV = rawField(tags, 'V', fmt);
     const double rawI = rawField(tags, 'I', fmt);
     const double rawR = rawField(tags, 'R', fmt);

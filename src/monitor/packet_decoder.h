@@ -10,26 +10,6 @@
 
 namespace korvane {
 
-// The fields V, I, R, M and S of one packet, found in a single pass.  Each
-// field is what taggedText gives for "<X>" and "</X>" (first opening tag,
-// first closing tag, absent when either is missing or the closing tag comes
-// first), at a fraction of the cost of ten substring searches.
-class PacketFields {
-public:
-    explicit PacketFields(std::string_view packet);
-    // `letter` is one of V I R M S; any other letter is absent.
-    std::optional<std::string_view> field(char letter) const;
-
-private:
-    static constexpr std::size_t kNone = std::string_view::npos;
-    static int index(char letter);
-    static void note(std::size_t (&first)[5], char letter, std::size_t pos);
-
-    std::string_view packet_;
-    std::size_t open_[5] = {kNone, kNone, kNone, kNone, kNone};
-    std::size_t close_[5] = {kNone, kNone, kNone, kNone, kNone};
-};
-
 // The calibration texts converted once; a value that is not a number is empty.
 struct Calibration {
     std::optional<double> voltDivider;
