@@ -97,6 +97,16 @@ std::optional<double> parseNumber(std::string_view text, const NumberFormat& fmt
         negative = s.front() == '-';
         s.remove_prefix(1);
     }
+    // Board fields are plain whole numbers: read those directly, exactly
+    // (15 digits stay far below 2^53), without the general conversion.
+    if (!s.empty() && s.size() <= 15) {
+        double whole = 0;
+        std::size_t i = 0;
+        while (i < s.size() && isDigit(s[i]))
+            whole = whole * 10 + (s[i++] - '0');
+        if (i == s.size())
+            return negative ? -whole : whole;
+    }
     if (!hasNumberShape(s, fmt.decimal))
         return std::nullopt;
 
