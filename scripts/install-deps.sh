@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick
     fonts-liberation2 fonts-urw-base35
+    libsqlite3-dev sqlite3
 )
 
 missing=()
