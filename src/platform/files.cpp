@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +19,10 @@ bool writeAll(int fd, std::string_view data) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
             return false;
         }
         data.remove_prefix(static_cast<std::size_t>(n));
@@ -67,7 +72,54 @@ bool appendToFile(const std::string& path, std::string_view data) {
     return ::close(fd) == 0 && ok;
 }
 
-bool replaceFileAtomically(const std::string& linkOrPath, std::string_view data) {
+int appendRecord(const std::string& path, std::string_view data) {
+    // Read access is only for looking at the last byte; a file we may write
+    // but not read is still appended to.
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        // A device (a log pointed at /dev/full, say) cannot be cut back or
+        // inspected; it takes the data as it comes.
+        const int error = writeAll(fd, data) ? 0 : errno;
+        ::close(fd);
+        return error;
+    }
+    std::string joined;
+    if (st.st_size > 0) {
+        char last = '\n';
+        if (::pread(fd, &last, 1, st.st_size - 1) == 1 && last != '\n') {
+            joined.reserve(data.size() + 2);
+            joined = "\r\n";
+            joined += data;
+            data = joined;
+        }
+    }
+    int error = 0;
+    if (!writeAll(fd, data) || ::fdatasync(fd) != 0) {
+        error = errno != 0 ? errno : EIO;
+        // Whatever part of the record got in comes out again.
+        while (::ftruncate(fd, st.st_size) != 0 && errno == EINTR) {
+        }
+    }
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+std::string errorText(int error) {
+    return std::strerror(error);
+}
+
+int replaceFileReportingError(const std::string& linkOrPath, std::string_view data) {
     // A settings file the user linked elsewhere is replaced where it lives,
     // and keeps the link.
     std::string path = linkOrPath;
@@ -78,7 +130,7 @@ bool replaceFileAtomically(const std::string& linkOrPath, std::string_view data)
     std::string tmpl = path + ".XXXXXX";
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
-        return false;
+        return errno;
     // The new file keeps the old one's permissions, or gets a plain new
     // file's when there was none.
     struct stat old {};
@@ -89,13 +141,14 @@ bool replaceFileAtomically(const std::string& linkOrPath, std::string_view data)
         ::umask(mask);
         ::fchmod(fd, 0666 & ~mask);
     }
-    bool ok = writeAll(fd, data) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(tmpl.c_str(), path.c_str()) == 0;
-    if (!ok) {
+    int error = writeAll(fd, data) && ::fsync(fd) == 0 ? 0 : errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(tmpl.c_str(), path.c_str()) != 0)
+        error = errno;
+    if (error != 0) {
         ::unlink(tmpl.c_str());
-        return false;
+        return error;
     }
     // Make the rename itself durable.
     const int dirFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -103,7 +156,11 @@ bool replaceFileAtomically(const std::string& linkOrPath, std::string_view data)
         ::fsync(dirFd);
         ::close(dirFd);
     }
-    return true;
+    return 0;
+}
+
+bool replaceFileAtomically(const std::string& path, std::string_view data) {
+    return replaceFileReportingError(path, data) == 0;
 }
 
 bool fileExists(const std::string& path) {
@@ -117,9 +174,16 @@ bool directoryExists(const std::string& path) {
 }
 
 bool ensureDirectory(const std::string& path) {
+    return ensureDirectoryReportingError(path) == 0;
+}
+
+int ensureDirectoryReportingError(const std::string& path) {
     if (::mkdir(path.c_str(), 0755) == 0)
-        return true;
-    return directoryExists(path);
+        return 0;
+    const int error = errno;
+    if (directoryExists(path))
+        return 0;
+    return error == EEXIST ? ENOTDIR : error;
 }
 
 } // namespace korvane

@@ -3,6 +3,9 @@
 #include "platform/files.h"
 #include "platform/time_formats.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace korvane {
 
 std::string dayKey(int year, int month, int day) {
@@ -39,27 +42,39 @@ std::string logFilePath(const std::string& appFolder, const std::string& day) {
     return joinPath(appFolder, kLogsFolder) + "/" + day + ".txt";
 }
 
-bool LogWriter::flushHeld() {
+void LogWriter::flushHeld() {
+    fault_.reset();
+    if (held_.empty())
+        return;
     ensureDirectory(joinPath(appFolder_, kLogsFolder));
-    while (!held_.empty()) {
-        // Consecutive records of one day go out in one write.
+    std::vector<std::string> days;
+    for (const Held& h : held_)
+        if (std::find(days.begin(), days.end(), h.day) == days.end())
+            days.push_back(h.day);
+    for (const std::string& day : days) {
+        // A day's waiting records go out in one write, in the order they came.
         std::string chunk;
-        std::size_t n = 0;
-        const std::string& day = held_.front().day;
-        while (n < held_.size() && held_[n].day == day)
-            chunk += held_[n++].line;
-        if (!appendToFile(logFilePath(appFolder_, day), chunk))
-            return false;
-        held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(n));
+        for (const Held& h : held_)
+            if (h.day == day)
+                chunk += h.line;
+        const std::string path = logFilePath(appFolder_, day);
+        if (const int error = appendRecord(path, chunk); error != 0) {
+            if (!fault_)
+                fault_ = FileFault{path, error};
+            continue;
+        }
+        std::erase_if(held_, [&](const Held& h) { return h.day == day; });
     }
-    return true;
 }
 
 bool LogWriter::write(const std::string& day, const std::string& line) {
     held_.push_back({day, line});
     while (held_.size() > kMaxHeld)
         held_.pop_front();
-    return flushHeld();
+    flushHeld();
+    // A day is written whole or not at all, so the line is out exactly when
+    // nothing of its day is left waiting.
+    return std::none_of(held_.begin(), held_.end(), [&](const Held& h) { return h.day == day; });
 }
 
 } // namespace korvane

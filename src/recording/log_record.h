@@ -3,10 +3,12 @@
 
 #include "monitor/reading.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/numbers.h"
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 
 namespace korvane {
@@ -28,11 +30,13 @@ std::string outputModeText(std::int16_t mode);
 inline constexpr const char* kLogsFolder = "/logs";
 std::string logFilePath(const std::string& appFolder, const std::string& day);
 
-// Appends records to the day files.  A record that cannot be written (folder
-// not creatable, disk full, file locked) is kept and written, in order, ahead
-// of the next record that can be, so a passing fault loses nothing.  At most
-// kMaxHeld records are held; past that the oldest are given up to keep memory
-// bounded over a long outage.
+// Appends records to the day files, each flushed to the disk before write()
+// returns.  A record that cannot be written (folder not creatable, disk full,
+// file locked or owned by another user) is kept and written, in order, ahead
+// of the next record of its day that can be.  Days are independent: a day
+// whose file stays unwritable holds only its own records, never another
+// day's.  At most kMaxHeld records are held in all; past that the oldest are
+// given up to keep memory bounded over a long outage.
 class LogWriter {
 public:
     static constexpr std::size_t kMaxHeld = 20000;
@@ -41,17 +45,22 @@ public:
 
     // Writes `line` to the log of `day`.  False when it is held for later.
     bool write(const std::string& day, const std::string& line);
+    // Tries the held records again without adding one.
+    void retry() { flushHeld(); }
     std::size_t held() const { return held_.size(); }
+    // The oldest day still held back and why; empty when nothing waits.
+    const std::optional<FileFault>& fault() const { return fault_; }
 
 private:
     struct Held {
         std::string day;
         std::string line;
     };
-    bool flushHeld();
+    void flushHeld();
 
     std::string appFolder_;
     std::deque<Held> held_;
+    std::optional<FileFault> fault_;
 };
 
 } // namespace korvane

@@ -20,11 +20,44 @@ TickResult writeLoggingTick(LogWriter& log, const std::string& appFolder, const 
                                          clock, timeFormats, fmt);
         result.historyWritten = web.historyWritten;
         result.pageWritten = web.pageWritten;
+        result.webFault = web.fault;
     }
-    if (in.saveExcel)
-        result.rowWritten = writeSpreadsheetRow(appFolder, day, in.wsUnits, in.peaks, modeText,
-                                                timeFormats.longTime(clock.now()), fmt);
+    if (in.saveExcel) {
+        result.spreadsheetFault = writeSpreadsheetRow(
+            appFolder, day, in.wsUnits, in.peaks, modeText, timeFormats.longTime(clock.now()), fmt);
+        result.rowWritten = !result.spreadsheetFault;
+    }
     return result;
+}
+
+namespace {
+
+std::string describe(const FileFault& fault) {
+    return fault.path + ": " + errorText(fault.error);
+}
+
+} // namespace
+
+std::string loggingStatusText(const LogWriter& log, const TickResult& lastTick) {
+    std::string text;
+    const auto add = [&](const std::string& part) {
+        if (!text.empty())
+            text += "; ";
+        text += part;
+    };
+    if (log.held() > 0) {
+        std::string part = "Log not written: ";
+        if (log.fault())
+            part += describe(*log.fault()) + "; ";
+        part +=
+            std::to_string(log.held()) + (log.held() == 1 ? " record" : " records") + " waiting";
+        add(part);
+    }
+    if (lastTick.webFault)
+        add("Web page not written: " + describe(*lastTick.webFault));
+    if (lastTick.spreadsheetFault)
+        add("Spreadsheet not written: " + describe(*lastTick.spreadsheetFault));
+    return text;
 }
 
 } // namespace korvane

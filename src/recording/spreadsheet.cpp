@@ -23,18 +23,21 @@ std::string spreadsheetPath(const std::string& appFolder, const std::string& day
     return joinPath(appFolder, kExcelFolder) + "/" + day + ".xls";
 }
 
-bool writeSpreadsheetRow(const std::string& appFolder, const std::string& day,
-                         const std::string& wsUnits, const IntervalPeaks& peaks,
-                         const std::string& modeText, const std::string& longTime,
-                         const NumberFormat& fmt) {
-    if (!directoryExists(joinPath(appFolder, kExcelFolder)))
-        return false;
+std::optional<FileFault> writeSpreadsheetRow(const std::string& appFolder, const std::string& day,
+                                             const std::string& wsUnits, const IntervalPeaks& peaks,
+                                             const std::string& modeText,
+                                             const std::string& longTime, const NumberFormat& fmt) {
+    const std::string folder = joinPath(appFolder, kExcelFolder);
+    if (const int error = ensureDirectoryReportingError(folder); error != 0)
+        return FileFault{folder, error};
     const std::string path = spreadsheetPath(appFolder, day);
     std::string text;
     if (!fileExists(path))
         text = spreadsheetHeader(wsUnits) + "\r\n\r\n";
     text += spreadsheetRow(peaks, modeText, longTime, fmt) + "\r\n\r\n";
-    return appendToFile(path, text);
+    if (const int error = appendRecord(path, text); error != 0)
+        return FileFault{path, error};
+    return std::nullopt;
 }
 
 } // namespace korvane

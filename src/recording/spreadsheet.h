@@ -3,7 +3,10 @@
 // spreadsheet programs open as a worksheet.
 
 #include "monitor/reading.h"
+#include "platform/files.h"
 #include "platform/numbers.h"
+
+#include <optional>
 
 #include <string>
 
@@ -23,12 +26,12 @@ std::string spreadsheetRow(const IntervalPeaks& peaks, const std::string& modeTe
 std::string spreadsheetPath(const std::string& appFolder, const std::string& day);
 
 // Appends the row (each line followed by CR LF CR LF), preceded by the header
-// only when the file did not exist.  A missing Excel folder skips the row.
-// The header and the first row go out in one write.  False when skipped or
-// not written.
-bool writeSpreadsheetRow(const std::string& appFolder, const std::string& day,
-                         const std::string& wsUnits, const IntervalPeaks& peaks,
-                         const std::string& modeText, const std::string& longTime,
-                         const NumberFormat& fmt);
+// only when the file did not exist, and flushes it to the disk.  A missing
+// Excel folder is created; one that cannot be skips the row.  The header and
+// the first row go out in one write.  Empty when written, else what failed.
+std::optional<FileFault> writeSpreadsheetRow(const std::string& appFolder, const std::string& day,
+                                             const std::string& wsUnits, const IntervalPeaks& peaks,
+                                             const std::string& modeText,
+                                             const std::string& longTime, const NumberFormat& fmt);
 
 } // namespace korvane

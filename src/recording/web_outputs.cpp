@@ -2,6 +2,8 @@
 
 #include "platform/files.h"
 
+#include <cerrno>
+
 namespace korvane {
 
 namespace {
@@ -59,21 +61,35 @@ WebOutputResult writeWebOutputs(const std::string& appFolder, const IntervalPeak
                                 const TimeFormats& timeFormats, const NumberFormat& fmt) {
     WebOutputResult result;
     const std::string folder = joinPath(appFolder, kHtmlFolder);
-    if (!directoryExists(folder))
+    if (const int error = ensureDirectoryReportingError(folder); error != 0) {
+        result.fault = FileFault{folder, error};
         return result;
+    }
 
     const LocalDateTime now = clock.now();
     const std::string historyPath = folder + "/" + historyFileName(timeFormats.shortDate(now));
-    result.historyWritten =
-        appendToFile(historyPath, formatHistoryLine(peaks, wsUnits, modeText,
+    const int historyError =
+        appendRecord(historyPath, formatHistoryLine(peaks, wsUnits, modeText,
                                                     timeFormats.longTime(clock.now()), fmt));
+    result.historyWritten = historyError == 0;
+    if (historyError != 0)
+        result.fault = FileFault{historyPath, historyError};
 
-    const auto page = readWholeFile(joinPath(appFolder, kTemplateFile));
-    if (!page)
+    const std::string templatePath = joinPath(appFolder, kTemplateFile);
+    errno = 0;
+    const auto page = readWholeFile(templatePath);
+    if (!page) {
+        if (!result.fault)
+            result.fault = FileFault{templatePath, errno != 0 ? errno : ENOENT};
         return result;
+    }
     const std::string filled =
         fillPageTemplate(*page, peaks, wattHours, timeFormats.longTime(clock.now()), modeText, fmt);
-    result.pageWritten = replaceFileAtomically(joinPath(appFolder, kPageFile), filled + "\r\n");
+    const std::string pagePath = joinPath(appFolder, kPageFile);
+    const int pageError = replaceFileReportingError(pagePath, filled + "\r\n");
+    result.pageWritten = pageError == 0;
+    if (pageError != 0 && !result.fault)
+        result.fault = FileFault{pagePath, pageError};
     return result;
 }
 

@@ -4,9 +4,11 @@
 
 #include "monitor/reading.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/numbers.h"
 #include "platform/time_formats.h"
 
+#include <optional>
 #include <string>
 
 namespace korvane {
@@ -35,11 +37,16 @@ std::string fillPageTemplate(std::string page, const IntervalPeaks& peaks, doubl
 struct WebOutputResult {
     bool historyWritten = false;
     bool pageWritten = false;
+    // What could not be done, first fault first: the html folder, the
+    // history file, the template (a missing one is ENOENT) or log.asp.
+    std::optional<FileFault> fault;
 };
 
-// Writes both outputs for one tick.  A missing html folder skips both; a
-// missing template skips only the page.  log.asp is replaced atomically so a
-// web server never serves half a page.  Nothing here ever throws or blocks.
+// Writes both outputs for one tick.  A missing html folder is created; one
+// that cannot be skips both outputs; a missing template skips only the page.
+// The history line is flushed to the disk before this returns, and log.asp is
+// replaced atomically so a web server never serves half a page.  Nothing here
+// ever throws or blocks.
 WebOutputResult writeWebOutputs(const std::string& appFolder, const IntervalPeaks& peaks,
                                 double wattHours, const std::string& modeText,
                                 const std::string& wsUnits, const Clock& clock,

@@ -3,6 +3,7 @@
 #include "recording/web_outputs.h"
 #include "support/temp_dir.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -116,20 +117,36 @@ TEST(Spreadsheet, AnExistingEmptyFileGetsNoHeader) {
     EXPECT_EQ(site.dir.read("Excel/2006_7_4.xls").rfind("<tr><td>13.52", 0), 0u);
 }
 
-TEST(LoggingTick, RecordLandsEvenWhenEveryOptionalOutputIsMissing) {
+TEST(LoggingTick, MissingFoldersAreCreatedAndAMissingTemplateIsReported) {
     TempDir dir; // no logs, html or Excel folder and no template
     FakeClock clock(kTickTime);
     FixedTimeFormats formats;
     LogWriter log(dir.path());
     const auto r = writeLoggingTick(log, dir.path(), allOutputs(1), clock, formats, kDot);
     EXPECT_TRUE(r.recordWritten);
-    EXPECT_FALSE(r.historyWritten);
+    EXPECT_TRUE(r.historyWritten);
     EXPECT_FALSE(r.pageWritten);
-    EXPECT_FALSE(r.rowWritten);
+    EXPECT_TRUE(r.rowWritten);
     EXPECT_EQ(dir.read("logs/2006_7_4.txt"),
               "<V>13.52</V><I>4.1</I><W>55.43</W><R>350.5</R><S>12.3</S><M>1</M><T>14:05</T>\r\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("html")));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("Excel")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("html/history4_07_2006.txt")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("Excel/2006_7_4.xls")));
+    ASSERT_TRUE(r.webFault);
+    EXPECT_EQ(*r.webFault, (FileFault{dir.file("html/template.asp"), ENOENT}));
+    EXPECT_FALSE(r.spreadsheetFault);
+}
+
+TEST(LoggingTick, OutputsThatCannotBeWrittenSayWhichAndNeverHoldTheRecord) {
+    TempDir dir;
+    dir.write("html", "a file where the folder should be");
+    dir.mkdir("Excel/2006_7_4.xls"); // a folder where the day's sheet should be
+    FakeClock clock(kTickTime);
+    FixedTimeFormats formats;
+    LogWriter log(dir.path());
+    const auto r = writeLoggingTick(log, dir.path(), allOutputs(1), clock, formats, kDot);
+    EXPECT_TRUE(r.recordWritten);
+    EXPECT_EQ(r.webFault, (FileFault{dir.file("html"), ENOTDIR}));
+    EXPECT_EQ(r.spreadsheetFault, (FileFault{dir.file("Excel/2006_7_4.xls"), EISDIR}));
 }
 
 TEST(LoggingTick, MissingTemplateSkipsOnlyThePage) {
