@@ -1,5 +1,7 @@
 #include "time_formats.h"
 
+#include <algorithm>
+
 namespace korvane {
 
 namespace {
@@ -29,28 +31,59 @@ std::string FixedTimeFormats::shortTime(int hour, int minute) const {
 
 namespace korvane {
 
+namespace {
+
+// Blanks and the separators some locales put between the time and the zone
+// name ("13:05:09, UTC"); they mean nothing once the name is gone.
+bool joinsZone(char c) {
+    return c == ' ' || c == ',' || c == ';' || c == '-';
+}
+
+char closingBracketOf(char c) {
+    switch (c) {
+    case '(':
+        return ')';
+    case '[':
+        return ']';
+    case '{':
+        return '}';
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 std::string removeTimeZoneField(const std::string& format) {
     std::string out;
     bool quoted = false;
-    for (std::size_t i = 0; i < format.size(); ++i) {
+    std::size_t i = 0;
+    while (i < format.size()) {
         const char c = format[i];
         if (c == '\'') {
             quoted = !quoted;
-            out += c;
-            continue;
-        }
-        if (!quoted && c == 't') {
-            while (i + 1 < format.size() && format[i + 1] == 't')
-                ++i;
-            while (!out.empty() && out.back() == ' ')
+        } else if (!quoted && c == 't') {
+            std::size_t next = std::min(format.find_first_not_of('t', i), format.size());
+            // Brackets that held only the zone name: "H:mm:ss (t)".
+            const std::size_t openEnd = out.find_last_not_of(' ');
+            const std::size_t close = format.find_first_not_of(' ', next);
+            if (openEnd != std::string::npos && close != std::string::npos &&
+                closingBracketOf(out[openEnd]) == format[close]) {
+                out.resize(openEnd);
+                next = close + 1;
+            }
+            // A full stop is left alone: after a quoted abbreviation it
+            // belongs to the time ("H:mm:ss 'ч'. t").
+            while (!out.empty() && joinsZone(out.back()))
                 out.pop_back();
-            // Drop a blank that followed the field when it led the format.
             if (out.empty())
-                while (i + 1 < format.size() && format[i + 1] == ' ')
-                    ++i;
+                while (next < format.size() && joinsZone(format[next]))
+                    ++next;
+            i = next;
             continue;
         }
         out += c;
+        ++i;
     }
     return out;
 }

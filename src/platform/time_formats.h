@@ -35,9 +35,11 @@ std::string hhmm(int hour, int minute);
 
 namespace korvane {
 
-// Removes the time-zone field ("t", "tt", "ttt", "tttt") and the blanks that
-// separated it from a Qt-style time format, leaving quoted literals alone:
-// "h:mm:ss AP t" -> "h:mm:ss AP".
+// Removes the time-zone field ("t", "tt", "ttt", "tttt") from a Qt-style
+// time format, with the brackets that held only it and the blanks, commas,
+// semicolons or dashes that joined it to the time, leaving quoted literals
+// alone: "h:mm:ss AP t" -> "h:mm:ss AP", "H:mm:ss (t)" -> "H:mm:ss",
+// "HH:mm:ss, t" -> "HH:mm:ss", "t HH:mm:ss" -> "HH:mm:ss".
 std::string removeTimeZoneField(const std::string& format);
 
 // The separator between hours and minutes in a time format ("HH:mm" -> ':',

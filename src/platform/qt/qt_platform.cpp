@@ -20,19 +20,17 @@ NumberFormat systemNumberFormat() {
 }
 
 std::string SystemTimeFormats::shortDate(const LocalDateTime& t) const {
-    return toLocal8(
-        QLocale::system().toString(QDate(t.year, t.month, t.day), QLocale::ShortFormat));
+    return toLocal8(locale().toString(QDate(t.year, t.month, t.day), QLocale::ShortFormat));
 }
 
 std::string SystemTimeFormats::longTime(const LocalDateTime& t) const {
-    const QLocale locale = QLocale::system();
-    const std::string format =
-        removeTimeZoneField(toLocal8(locale.timeFormat(QLocale::LongFormat)));
-    return toLocal8(locale.toString(QTime(t.hour, t.minute, t.second), fromLocal8(format)));
+    const QLocale l = locale();
+    const std::string format = removeTimeZoneField(toLocal8(l.timeFormat(QLocale::LongFormat)));
+    return toLocal8(l.toString(QTime(t.hour, t.minute, t.second), fromLocal8(format)));
 }
 
 std::string SystemTimeFormats::shortTime(int hour, int minute) const {
-    const char sep = timeSeparator(toLocal8(QLocale::system().timeFormat(QLocale::ShortFormat)));
+    const char sep = timeSeparator(toLocal8(locale().timeFormat(QLocale::ShortFormat)));
     std::string out = hhmm(hour, minute);
     out[2] = sep;
     return out;

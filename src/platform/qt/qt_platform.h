@@ -6,7 +6,9 @@
 #include "platform/numbers.h"
 #include "platform/time_formats.h"
 
+#include <QLocale>
 #include <QString>
+#include <optional>
 #include <string>
 
 class QWidget;
@@ -15,12 +17,20 @@ namespace korvane {
 
 NumberFormat systemNumberFormat();
 
-// Short date, long time and short time from QLocale::system().
+// Short date, long time and short time of the system locale as it stands at
+// each call, or of one given locale.
 class SystemTimeFormats final : public TimeFormats {
 public:
+    SystemTimeFormats() = default;
+    explicit SystemTimeFormats(const QLocale& locale) : locale_(locale) {}
+
     std::string shortDate(const LocalDateTime& t) const override;
     std::string longTime(const LocalDateTime& t) const override;
     std::string shortTime(int hour, int minute) const override;
+
+private:
+    QLocale locale() const { return locale_ ? *locale_ : QLocale::system(); }
+    std::optional<QLocale> locale_;
 };
 
 // KORVANE_HOME, or the folder of the running executable.
