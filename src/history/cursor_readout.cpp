@@ -7,10 +7,11 @@ namespace korvane {
 
 namespace {
 
-int limited(double slotNumber, int recordCount) {
+int withinArrays(double slotNumber) {
     if (std::isnan(slotNumber))
         return 0;
-    return static_cast<int>(std::clamp(slotNumber, 0.0, static_cast<double>(recordCount)));
+    return static_cast<int>(
+        std::clamp(slotNumber, 0.0, static_cast<double>(HistoryBuffer::kLastSlot)));
 }
 
 std::string valueText(double v, const char* unit, const NumberFormat& fmt) {
@@ -19,18 +20,17 @@ std::string valueText(double v, const char* unit, const NumberFormat& fmt) {
 
 } // namespace
 
-ReadoutSlots readoutSlots(float x, double firstIndex, int recordCount) {
+ReadoutSlots readoutSlots(float x, double firstIndex) {
     const double whole = std::floor(static_cast<double>(x));
-    recordCount = std::clamp(recordCount, 0, HistoryBuffer::kMaxRecords);
-    return {limited(std::floor(static_cast<double>(x) + firstIndex), recordCount),
-            limited(static_cast<double>(slotWithin(whole + firstIndex)), recordCount)};
+    return {withinArrays(std::floor(static_cast<double>(x) + firstIndex)),
+            slotWithin(whole + firstIndex)};
 }
 
 std::optional<Readout> readoutAt(const HistoryBuffer& history, float x, double firstIndex,
                                  int recordCount, const HistoryTextForms& forms) {
     if (recordCount <= 1 || std::isnan(x) || std::isnan(firstIndex))
         return std::nullopt;
-    const ReadoutSlots at = readoutSlots(x, firstIndex, recordCount);
+    const ReadoutSlots at = readoutSlots(x, firstIndex);
     const int k = at.values;
     const NumberFormat& fmt = forms.numbers;
     return Readout{shortTimeOf(history.Time[at.time], *forms.times),

@@ -24,15 +24,16 @@ struct Readout {
 // The slots a pointer at plot X (user units, single precision) reads while
 // the plot's left edge stands at firstIndex: the time from the whole part of
 // X + firstIndex (rounded toward minus infinity), the values from
-// slot(whole part of X + firstIndex).  Both are limited to 0..recordCount,
-// so a pointer dragged beyond the plot, or a view shifted by a press, shows
-// the nearest loaded record instead of stale or missing slots.
+// slot(whole part of X + firstIndex).  A slot past the loaded records is
+// read as it stands (what an earlier, longer query left, or zeros); only
+// the ends of the arrays, 0 and 10000, limit them, so a pointer dragged far
+// beyond the plot reads the end slot.
 struct ReadoutSlots {
     int time = 0;
     int values = 0;
     bool operator==(const ReadoutSlots&) const = default;
 };
-ReadoutSlots readoutSlots(float x, double firstIndex, int recordCount);
+ReadoutSlots readoutSlots(float x, double firstIndex);
 
 // Nothing unless more than one record is loaded, or when X is not a number.
 std::optional<Readout> readoutAt(const HistoryBuffer& history, float x, double firstIndex,

@@ -28,29 +28,30 @@ TEST(ReadoutSlots, FullViewReadsOneRecordPerUnitOfX) {
     struct Case {
         float x;
         double first;
-        int count;
         ReadoutSlots expected;
     };
     const Case cases[] = {
-        {0.0f, 1, 50, {1, 1}},
-        {0.99f, 1, 50, {1, 1}},
-        {1.0f, 1, 50, {2, 2}},
-        {48.5f, 1, 50, {49, 49}},
+        {0.0f, 1, {1, 1}},
+        {0.99f, 1, {1, 1}},
+        {1.0f, 1, {2, 2}},
+        {48.5f, 1, {49, 49}},
         // A zoomed view: the time takes the whole part of the sum, the
         // values the slot of the whole part of X plus the left edge.
-        {0.7f, 10.4, 50, {11, 10}},
-        {0.2f, 10.6, 50, {10, 11}},
-        {0.0f, 37.5, 50, {37, 38}},
-        {1.0f, 37.5, 50, {38, 38}},
-        // Beyond the loaded records, and left of the plot during a drag.
-        {60.0f, 1, 50, {50, 50}},
-        {9000.0f, 9000, 9999, {9999, 9999}},
-        {-3.0f, 1, 50, {0, 0}},
-        {1e30f, 1, 50, {50, 50}},
+        {0.7f, 10.4, {11, 10}},
+        {0.2f, 10.6, {10, 11}},
+        {0.0f, 37.5, {37, 38}},
+        {1.0f, 37.5, {38, 38}},
+        // Beyond the loaded records the slots are read as they are; only
+        // the ends of the arrays limit them, as left of the plot in a drag.
+        {60.0f, 1, {61, 61}},
+        {9000.0f, 1000, {10000, 10000}},
+        {9000.0f, 9000, {10000, 10000}},
+        {-3.0f, 1, {0, 0}},
+        {-1e30f, 1, {0, 0}},
+        {1e30f, 1, {10000, 10000}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(readoutSlots(c.x, c.first, c.count), c.expected)
-            << "x " << c.x << " first " << c.first;
+        EXPECT_EQ(readoutSlots(c.x, c.first), c.expected) << "x " << c.x << " first " << c.first;
 }
 
 TEST(ReadoutAt, WritesRoundedValuesWithTheirUnits) {
@@ -70,6 +71,18 @@ TEST(ReadoutAt, WritesRoundedValuesWithTheirUnits) {
     const HistoryTextForms comma{{','}, &kTimes, "mph"};
     EXPECT_EQ(readoutAt(h, 1.5f, 1, 3, comma)->vv, "13,46 Volts");
     EXPECT_EQ(readoutAt(h, 1.5f, 1, 3, comma)->sv, "7,5 mph");
+}
+
+TEST(ReadoutAt, SlotsPastTheRecordCountShowWhatTheyHold) {
+    // An earlier query loaded 50 records, the last one 5.
+    const HistoryBuffer h = numbered(50);
+    const HistoryTextForms forms{{'.'}, &kTimes, "km/h"};
+    const auto stale = readoutAt(h, 9.0f, 1, 5, forms);
+    ASSERT_TRUE(stale);
+    EXPECT_EQ(*stale, (Readout{"00:10", "10 Volts", "10 Amps", "10 Watts", "10 RPM", "10 km/h"}));
+    EXPECT_EQ(readoutAt(h, 70.0f, 1, 5, forms),
+              (Readout{"00:00", "0 Volts", "0 Amps", "0 Watts", "0 RPM", "0 km/h"}))
+        << "never filled";
 }
 
 TEST(ReadoutAt, NeedsMoreThanOneRecord) {

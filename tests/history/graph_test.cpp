@@ -327,8 +327,21 @@ TEST_F(GraphWindow, ReadoutFollowsThePointerOneRecordPerUnit) {
     EXPECT_EQ(text("rv"), "1000 RPM");
     EXPECT_EQ(text("sv"), "5 km/h");
     EXPECT_EQ(text("vt"), "00:10");
-    mouse(QEvent::MouseMove, 5000.0f); // beyond the plot: the last record
-    EXPECT_EQ(text("vv"), "469 Volts");
+    mouse(QEvent::MouseMove, 5000.0f); // beyond the plot: a slot never filled
+    EXPECT_EQ(text("vv"), "0 Volts");
+    EXPECT_EQ(text("vt"), "00:00");
+}
+
+TEST_F(GraphWindow, ReadoutPastTheRecordsShowsWhatAnEarlierQueryLeft) {
+    writeDay(numberedDay(469));
+    Graph& g = open();
+    display();
+    writeDay(numberedDay(5));
+    display();
+    ASSERT_EQ(g.recordCount(), 5);
+    mouse(QEvent::MouseMove, 9.0f);
+    EXPECT_EQ(text("vv"), "10 Volts");
+    EXPECT_EQ(text("vt"), "00:10");
 }
 
 TEST_F(GraphWindow, DragToTheRightZoomsOncePerQuery) {

@@ -14,9 +14,10 @@
 //    of the refused query is drawn, and the switches do not redraw.
 //  - A log that cannot be appended to or read (no logs folder, no rights)
 //    answers "No data for that date"; the logs folder is never created here.
-//  - The mouse: readout positions and zoom releases outside the loaded
-//    records are limited to them (see history/cursor_readout.h); a release
-//    that would leave an empty view does not zoom.
+//  - The mouse: the readout past the loaded records shows what the slots
+//    hold, limited only to the arrays' slots 0..10000; zoom releases beyond
+//    the loaded records are limited to them (see history/cursor_readout.h),
+//    and a release that would leave an empty view does not zoom.
 //  - Load-on bands fill the plot's full height, under the series.
 
 #include "history/history_buffer.h"
