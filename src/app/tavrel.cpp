@@ -149,10 +149,19 @@ void Tavrel::updatePortStatus() {
         return;
     }
     const QString device = fromLocal8(portDevicePath(MSComm1->portNumber(), services_.appFolder));
-    PortStatus->setText(QString("Port %1: %2 %3")
-                            .arg(MSComm1->portNumber())
-                            .arg(device)
-                            .arg(MSComm1->isOpen() ? "(open)" : "(waiting for the device)"));
+    QString state = "(waiting for the device)";
+    if (MSComm1->isOpen())
+        state = "(open)";
+    else if (!portAwayReason_.isEmpty())
+        state = "(" + portAwayReason_ + ")";
+    PortStatus->setText(
+        QString("Port %1: %2 %3").arg(MSComm1->portNumber()).arg(device).arg(state));
+}
+
+void Tavrel::updateLogStatus() {
+    const QString text = fromLocal8(loggingStatusText(logWriter_, lastTick_));
+    if (LogStatus->text() != text)
+        LogStatus->setText(text);
 }
 
 void Tavrel::startLogging(const std::string& delayText, bool reportErrors) {
@@ -251,8 +260,9 @@ void Tavrel::Timer1_Timer() {
                         isSwitchOn(ProgramConfig.Savehtml, services_.numberFormat),
                         isSwitchOn(ProgramConfig.SaveExcel, services_.numberFormat),
                         ProgramConfig.WSUnits};
-    writeLoggingTick(logWriter_, services_.appFolder, in, *services_.clock, *services_.timeFormats,
-                     services_.numberFormat);
+    lastTick_ = writeLoggingTick(logWriter_, services_.appFolder, in, *services_.clock,
+                                 *services_.timeFormats, services_.numberFormat);
+    updateLogStatus();
     IntervalPeaks = {};
 }
 
@@ -268,6 +278,12 @@ void Tavrel::Timer3_Timer() {
     WattHours = energyTick(WattHours, LiveReading.watts, now, lastEnergyTick_);
     lastEnergyTick_ = now;
     updatePortStatus();
+    // Held records go out as soon as their file can take them, even while
+    // logging is stopped.
+    if (logWriter_.held() > 0) {
+        logWriter_.retry();
+        updateLogStatus();
+    }
 }
 
 } // namespace korvane

@@ -14,6 +14,7 @@
 #include "platform/serial_port.h"
 #include "platform/time_formats.h"
 #include "recording/log_record.h"
+#include "recording/logging_tick.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -75,6 +76,7 @@ private:
     void lightLamp(QPushButton* lamp);
     static void setLampColour(QPushButton* lamp, const QColor& colour);
     void updatePortStatus();
+    void updateLogStatus();
 
     TavrelServices services_;
     std::unique_ptr<MessageSink> ownMessages_;
@@ -95,6 +97,7 @@ private:
     QTreeWidget* ListView1 = nullptr;
     QLabel* txtMode = nullptr;
     QLabel* PortStatus = nullptr;
+    QLabel* LogStatus = nullptr;
     QTimer Timer1;
     QTimer Timer2;
     QTimer Timer3;
@@ -113,6 +116,7 @@ private:
     ReadingsLayout layout_;
     PacketFramer ReceiveBuffer;
     LogWriter logWriter_;
+    TickResult lastTick_;
 };
 
 } // namespace korvane

@@ -108,6 +108,15 @@ void Tavrel::buildControls() {
     QFont small = PortStatus->font();
     small.setPointSizeF(8);
     PortStatus->setFont(small);
+    // Says while records wait because a log or output file cannot be
+    // written; empty while all is well.  No message box: nobody may be there.
+    LogStatus = whiteLabel(QString(), this);
+    LogStatus->setObjectName("LogStatus");
+    LogStatus->setFont(small);
+    LogStatus->setWordWrap(true);
+    QPalette alert = LogStatus->palette();
+    alert.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    LogStatus->setPalette(alert);
 
     // Left: title, the readings with the data lamp, the mode label.
     auto* readings = new QHBoxLayout;
@@ -145,6 +154,7 @@ void Tavrel::buildControls() {
     root->addLayout(log);
     root->addWidget(webAddress);
     root->addWidget(PortStatus);
+    root->addWidget(LogStatus);
 
     Timer1.setObjectName("Timer1");
     Timer1.setParent(this);

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
+#include <string_view>
 #include <thread>
 
 namespace korvane::test {
@@ -101,20 +103,35 @@ TEST(MainWindowPackets, SplitAndBurstReadsDecodeEveryPacketInOrder) {
     EXPECT_EQ(f.caption(), "Korvane  12.5V -5A");
 }
 
-TEST(MainWindowPackets, LampLightsAndTimer2TurnsItOff) {
-    MainWindowFixture f;
+TEST(MainWindowPackets, LampsLightAndTimer2TurnsBothBackToTheButtonFace) {
+    MainWindowFixture f(programWith([](ProgramConfig& c) {
+        c.LogOn = "1";
+        c.LogDelay = "10";
+    }));
     f.start();
-    auto* lamp = f.button("BlinkData");
+    const QColor red(255, 0, 0);
+    const QColor face = QPalette().color(QPalette::Button);
+    ASSERT_NE(face, red);
+    auto* data = f.button("BlinkData");
+    auto* log = f.button("BlinkLog");
     f.port->receive(kPacket);
-    EXPECT_EQ(lamp->palette().color(QPalette::Button), QColor(255, 0, 0));
+    EXPECT_EQ(data->palette().color(QPalette::Button), red);
     EXPECT_TRUE(f.timer("Timer2")->isActive());
     EXPECT_EQ(f.timer("Timer2")->interval(), 250);
     const int remaining = f.timer("Timer2")->remainingTime();
-    std::this_thread::sleep_for(std::chrono::milliseconds(40));
-    f.port->receive(kPacket); // a second packet does not hold the lamp on
-    EXPECT_LE(f.timer("Timer2")->remainingTime(), remaining);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    // A second packet and a log tick do not restart the lamp timer: the
+    // lamps go out 250 ms after the first event, whatever follows.
+    f.port->receive(kPacket);
+    f.window->Timer1_Timer();
+    EXPECT_EQ(log->palette().color(QPalette::Button), red);
+    EXPECT_LE(f.timer("Timer2")->remainingTime(), remaining - 40);
     f.window->Timer2_Timer();
-    EXPECT_NE(lamp->palette().color(QPalette::Button), QColor(255, 0, 0));
+    for (auto* lamp : {data, log}) {
+        EXPECT_EQ(lamp->palette().color(QPalette::Button), face)
+            << lamp->objectName().toStdString();
+        EXPECT_EQ(lamp->palette().color(QPalette::Window), face);
+    }
     EXPECT_FALSE(f.timer("Timer2")->isActive());
 }
 
@@ -292,14 +309,16 @@ namespace korvane::test {
 namespace {
 
 TEST(MainWindowBadFiles, AnySettingsFileStartsAWorkingWindow) {
+    // string_view literals keep the NUL bytes of the junk cases.
+    using namespace std::string_view_literals;
     struct Case {
         const char* name;
-        const char* prog;     // nullptr: no file
-        const char* settings; // nullptr: no file
+        std::optional<std::string_view> prog;     // nothing: no file
+        std::optional<std::string_view> settings; // nothing: no file
         bool portOpen;
         bool logging;
     } cases[] = {
-        {"missing files", nullptr, nullptr, true, false},
+        {"missing files", std::nullopt, std::nullopt, true, false},
         {"empty files", "", "", true, false},
         {"truncated", "Program Config File\r\n\r\n<Port>1</Port>\r\n<LogOn>1</Lo", "<VoltDiv", true,
          false},
@@ -307,8 +326,9 @@ TEST(MainWindowBadFiles, AnySettingsFileStartsAWorkingWindow) {
          false},
         {"huge values", "<Port>1</Port><LogOn>1</LogOn><LogDelay>1e308</LogDelay>",
          "<VoltDivider>1e308</VoltDivider><AmpDivider>-1e-308</AmpDivider>", true, true},
-        {"binary junk", "\x01\x02\xff\xfe<Port>\x80</Port>", "\x00\xff", false, false},
-        {"port out of range", "<Port>99999</Port>", nullptr, true, false},
+        {"binary junk", "\x01\x02\xff\xfe<Port>\x80</Port>"sv,
+         "\x00\xff<VoltDivider>\x00</VoltDivider><AmpDivider>0\x00</AmpDivider>"sv, false, false},
+        {"port out of range", "<Port>99999</Port>", std::nullopt, true, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -316,9 +336,11 @@ TEST(MainWindowBadFiles, AnySettingsFileStartsAWorkingWindow) {
         std::filesystem::remove(f.dir.file("prog.cfg"));
         std::filesystem::remove(f.dir.file("settings.cfg"));
         if (c.prog)
-            f.dir.write("prog.cfg", c.prog);
-        if (c.settings)
-            f.dir.write("settings.cfg", c.settings);
+            f.dir.write("prog.cfg", std::string(*c.prog));
+        if (c.settings) {
+            f.dir.write("settings.cfg", std::string(*c.settings));
+            ASSERT_EQ(f.dir.read("settings.cfg").size(), c.settings->size());
+        }
         f.start();
         EXPECT_EQ(f.port->isOpen(), c.portOpen);
         EXPECT_EQ(f.timer("Timer1")->isActive(), c.logging);
