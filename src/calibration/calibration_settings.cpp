@@ -12,11 +12,19 @@ std::string shortestOrAsRead(const std::string& text, const NumberFormat& fmt) {
 
 } // namespace
 
+std::string calibrationPortState(const std::optional<std::int16_t>& port,
+                                 const std::string& portText, bool open) {
+    if (!port)
+        return "No port: \"" + portText + "\" is not a port number";
+    return "Port " + std::to_string(*port) + (open ? " open" : ": waiting for the device");
+}
+
 CalibrationStart calibrationStart(const ProgramConfig& program,
                                   const CalibrationConfig& calibration, const NumberFormat& fmt) {
     CalibrationStart start;
-    if (const auto port = parseNumber(program.Port, fmt))
+    if (const auto port = parseNumber(program.Port, fmt); port && toInt16(*port) >= 1)
         start.Port = toInt16(*port);
+    start.PortText = program.Port;
     start.WSUnits = program.WSUnits;
     start.VoltDivider = shortestOrAsRead(calibration.VoltDivider, fmt);
     start.AmpDivider = shortestOrAsRead(calibration.AmpDivider, fmt);

@@ -13,13 +13,20 @@
 
 namespace korvane {
 
+// What the dialog says of its port: "Port 3 open", "Port 3: waiting for the
+// device", or why no port was opened ("No port: \"0\" is not a port number").
+std::string calibrationPortState(const std::optional<std::int16_t>& port,
+                                 const std::string& portText, bool open);
+
 // The dialog's starting values.
 struct CalibrationStart {
     // prog.cfg Port as a 16-bit integer (halves to even, clamped).  Nothing
-    // when Port is not a number: the dialog then opens no port rather than
-    // guessing a device, and works without live values.
+    // when Port is not a number or below 1 (as in the main window): the
+    // dialog then opens no port rather than guessing a device, and works
+    // without live values.
     std::optional<std::int16_t> Port;
-    std::string WSUnits; // as read
+    std::string PortText; // Port as read, for saying why no port was opened
+    std::string WSUnits;  // as read
     // Texts for the divider boxes.  A number is shown in its shortest form
     // (12.50 -> 12.5); a text that is not a number is shown as read, so that
     // saving without touching it keeps what the file held.

@@ -84,8 +84,23 @@ TEST_F(CalibrateTest, PortThatIsNotANumberIsNotOpened) {
     auto d = open();
     EXPECT_FALSE(port->isOpen());
     EXPECT_EQ(port->openCount, 0);
+    EXPECT_EQ(text(*d, "PortState"), "No port: \"com1\" is not a port number");
     click(*d, "Command1"); // still saves
     EXPECT_EQ(d->result(), QDialog::Accepted);
+}
+
+TEST_F(CalibrateTest, PortBelowOneOpensNothingAndSaysSo) {
+    for (const char* number : {"0", "-2", "0.4"}) {
+        SCOPED_TRACE(number);
+        dir.write("prog.cfg", std::string("<Port>") + number + "</Port>");
+        auto d = open();
+        EXPECT_EQ(port->openCount, 0);
+        EXPECT_EQ(text(*d, "PortState"),
+                  QString("No port: \"%1\" is not a port number").arg(number));
+    }
+    dir.write("prog.cfg", kProg);
+    auto d = open();
+    EXPECT_EQ(text(*d, "PortState"), "Port 3 open");
 }
 
 TEST_F(CalibrateTest, EveryControlSitsAtItsPlaceWithItsText) {

@@ -48,6 +48,7 @@ Calibrate::~Calibrate() {
 }
 
 void Calibrate::done(int result) {
+    portStateTimer_.stop();
     // The caller reopens its own port as soon as exec() returns, before this
     // object is destroyed: release the line now so only one control holds it.
     MSComm2->close();
@@ -58,6 +59,7 @@ void Calibrate::Form_Load() {
     const CalibrationStart start =
         calibrationStart(loadProgramConfig(appFolder_), loadCalibrationConfig(appFolder_), fmt_);
     Port = start.Port;
+    portText_ = start.PortText;
     WSUnits = start.WSUnits;
     VoltOffset = start.VoltOffset;
 
@@ -72,12 +74,24 @@ void Calibrate::Form_Load() {
         MSComm2->setCommEventHandler([this] { MSComm2_OnComm(); });
         MSComm2->open();
     }
+    showPortState();
+    portStateTimer_.setInterval(1000);
+    connect(&portStateTimer_, &QTimer::timeout, this, [this] { showPortState(); });
+    portStateTimer_.start();
 
     BatteryVolts->setText(fromLocal8(start.VoltDivider));
     BatteryCurrent->setText(fromLocal8(start.AmpDivider));
     OffsetV->setValueText(fromLocal8(offsetText(VoltOffset, fmt_)));
     PulseDivider->setText(fromLocal8(start.RPMDivider));
     Pulse2Divider->setText(fromLocal8(start.WSDivider));
+}
+
+void Calibrate::showPortState() {
+    const QString text = fromLocal8(calibrationPortState(Port, portText_, MSComm2->isOpen()));
+    if (PortState->text() != text) {
+        PortState->setText(text);
+        PortState->setToolTip(text);
+    }
 }
 
 DividerBoxes Calibrate::dividerBoxes() const {

@@ -8,6 +8,7 @@
 #include "platform/serial_port.h"
 
 #include <QDialog>
+#include <QTimer>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -68,8 +69,15 @@ private:
     double VoltOffset = 0;
     std::string WSUnits;
     std::optional<std::int16_t> Port;
+    std::string portText_;
     CalibrationReceiver receiver_;
     std::unique_ptr<SerialPort> MSComm2;
+
+    // Whether the dialog's port is open, or why it is not; kept current by
+    // portStateTimer_ because a device may come or go while the dialog is open.
+    QLabel* PortState;
+    QTimer portStateTimer_;
+    void showPortState();
 
     // Step 1
     QLabel* Label8;

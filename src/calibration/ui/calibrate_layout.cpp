@@ -154,6 +154,16 @@ void Calibrate::createControls() {
 
     Command6 = button(this, "Command6", "Exit ( dont save )", 1440, 4200, 1575);
     Command1 = button(this, "Command1", "Save Calibration", 3120, 4200, 1575);
+
+    // The free corner left of the buttons says whether live values can come.
+    PortState = new QLabel(this);
+    PortState->setObjectName(QStringLiteral("PortState"));
+    QFont small = dialogFont(Style::Plain);
+    small.setPointSize(7);
+    PortState->setFont(small);
+    PortState->setWordWrap(true);
+    PortState->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    PortState->setGeometry(twips(45), twips(4200), twips(1350), twips(kButtonHeight));
 }
 
 } // namespace korvane
