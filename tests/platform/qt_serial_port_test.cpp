@@ -84,6 +84,24 @@ TEST(QtSerialPort, MissingDeviceIsRetriedQuietlyUntilClosed) {
     port.close();
 }
 
+TEST(QtSerialPort, TheFirstRetryOfAFailedOpenComesAfterOneSecond) {
+    test::TempDir dir;
+    QtSerialPort port(dir.path());
+    port.setPortNumber(201);
+    port.setSettings("4800,N,8,1");
+    QElapsedTimer sinceOpen;
+    sinceOpen.start();
+    port.open(); // fails: nothing is there yet
+    ASSERT_FALSE(port.isOpen());
+    pumpFor(300);
+    test::PtyPair pty(dir.file("com201"));
+    // Retries come after 1 s, then 2 s more: a device present at the first
+    // retry is open well before the second would come.
+    ASSERT_TRUE(pumpUntil([&] { return port.isOpen(); }, 4000));
+    EXPECT_LT(sinceOpen.elapsed(), 1700);
+    port.close();
+}
+
 TEST(QtSerialPort, RejectsUnparsableSettings) {
     QtSerialPort port("/tmp");
     EXPECT_FALSE(port.setSettings("fast please"));

@@ -77,7 +77,12 @@ bool QtSerialPort::tryOpen() {
         fresh != openPath_ && fresh.rfind(appFolder_, 0) == 0)
         openPath_ = fresh;
     port_.setPortName(QString::fromLocal8Bit(openPath_.c_str()));
-    if (!port_.open(QIODevice::ReadOnly))
+    // A failed open also reports an error signal; the caller schedules the
+    // retry, so the signal must not schedule a second one over it.
+    opening_ = true;
+    const bool opened = port_.open(QIODevice::ReadOnly);
+    opening_ = false;
+    if (!opened)
         return false;
     // A pseudo-terminal takes these setters too; modem lines are never touched
     // because a pty refuses them.
@@ -91,7 +96,7 @@ bool QtSerialPort::tryOpen() {
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || opening_)
         return;
     if (port_.isOpen())
         port_.close();

@@ -46,6 +46,7 @@ private:
     QTimer reopenTimer_;
     int reopenAttempts_ = 0;
     bool wantOpen_ = false;
+    bool opening_ = false;
     int portNumber_ = 1;
     LineSettings settings_;
     int inputLength_ = 0;
