@@ -7,6 +7,7 @@
 #include "recording/logging_control.h"
 #include "recording/logging_tick.h"
 
+#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +48,45 @@ Tavrel::~Tavrel() {
     // The port's event handler points back here; silence it before we go.
     MSComm1->setCommEventHandler(nullptr);
     MSComm1->close();
+    tellSinksExiting();
+}
+
+void Tavrel::closeEvent(QCloseEvent* event) {
+    tellSinksExiting();
+    QWidget::closeEvent(event);
+}
+
+void Tavrel::tellSinksExiting() {
+    if (sinksTold_ || services_.sinks.empty())
+        return;
+    sinksTold_ = true;
+    const LiveTime when = liveTime();
+    for (LiveSink* sink : services_.sinks)
+        sink->exiting(when);
+}
+
+LiveTime Tavrel::liveTime() const {
+    LiveTime when;
+    when.local = services_.clock->now();
+    when.utcMs = services_.clock->utcMs();
+    when.day = dayKey(when.local);
+    return when;
+}
+
+void Tavrel::updateSinkStatus() {
+    std::string text;
+    for (const LiveSink* sink : services_.sinks) {
+        const std::string line = sink->statusText();
+        if (line.empty())
+            continue;
+        if (!text.empty())
+            text += '\n';
+        text += line;
+    }
+    const QString shown = fromLocal8(text);
+    if (SinkStatus->text() != shown)
+        SinkStatus->setText(shown);
+    SinkStatus->setVisible(!shown.isEmpty());
 }
 
 void Tavrel::setLampColour(QPushButton* lamp, const QColor& colour) {
@@ -61,6 +101,11 @@ void Tavrel::Form_Load() {
     StopLogging->setEnabled(false);
     LiveReading = {};
     WattHours = 0;
+    // The day's energy so far survives a restart: it carries on from what
+    // the history store counted before.
+    energyDay_ = dayKey(services_.clock->now());
+    if (services_.energySoFar)
+        WattHours = services_.energySoFar(energyDay_);
     LoadSettings();
     configurePortAndOpen();
     if (isSwitchOn(ProgramConfig.LogOn, services_.numberFormat))
@@ -242,6 +287,11 @@ void Tavrel::ProcessPacket(const std::string& packet) {
     const QString caption = fromLocal8(liveCaption(LiveReading, services_.numberFormat));
     if (windowTitle() != caption)
         setWindowTitle(caption);
+    if (!services_.sinks.empty()) {
+        const LiveTime when = liveTime();
+        for (LiveSink* sink : services_.sinks)
+            sink->packetDecoded(LiveReading, when);
+    }
 }
 
 void Tavrel::lightLamp(QPushButton* lamp) {
@@ -263,6 +313,14 @@ void Tavrel::Timer1_Timer() {
     lastTick_ = writeLoggingTick(logWriter_, services_.appFolder, in, *services_.clock,
                                  *services_.timeFormats, services_.numberFormat);
     updateLogStatus();
+    if (!services_.sinks.empty()) {
+        const LiveTime when = liveTime();
+        const LoggedRecord record{IntervalPeaks, LiveReading.mode, when.local.hour,
+                                  when.local.minute, when.day};
+        for (LiveSink* sink : services_.sinks)
+            sink->recordLogged(record, when);
+        updateSinkStatus();
+    }
     IntervalPeaks = {};
 }
 
@@ -275,9 +333,21 @@ void Tavrel::Timer2_Timer() {
 
 void Tavrel::Timer3_Timer() {
     const LocalDateTime now = services_.clock->now();
+    const double before = WattHours;
     WattHours = energyTick(WattHours, LiveReading.watts, now, lastEnergyTick_);
     lastEnergyTick_ = now;
     updatePortStatus();
+    if (!services_.sinks.empty()) {
+        // What the tick changed the day's total by, so the sinks' sums of a
+        // day always come to that day's total, even when a restart in the
+        // first seconds after midnight takes back an earlier share.
+        const LiveTime when = liveTime();
+        const double added = when.day == energyDay_ ? WattHours - before : WattHours;
+        for (LiveSink* sink : services_.sinks)
+            sink->energyAdded(added, WattHours, when);
+        updateSinkStatus();
+    }
+    energyDay_ = dayKey(now);
     // Held records go out as soon as their file can take them, even while
     // logging is stopped.
     if (logWriter_.held() > 0) {

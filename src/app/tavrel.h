@@ -6,6 +6,7 @@
 #include "config/calibration_config.h"
 #include "config/program_config.h"
 #include "monitor/live_display.h"
+#include "monitor/live_sink.h"
 #include "monitor/packet_decoder.h"
 #include "monitor/packet_framer.h"
 #include "platform/clock.h"
@@ -18,9 +19,11 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -37,6 +40,12 @@ struct TavrelServices {
     NumberFormat numberFormat;
     MessageSink* messages = nullptr; // null: message boxes on this window
     ChildWindows* windows = nullptr; // null: the program's own dialogs
+    // Parts that follow the live data, told of every packet, energy tick,
+    // log record and the exit (not owned).
+    std::vector<LiveSink*> sinks;
+    // The watt-hours already counted for a day (its key), so a restart
+    // carries on the day's total; null: the total starts from 0.
+    std::function<double(const std::string& day)> energySoFar;
 };
 
 class Tavrel : public QWidget {
@@ -45,6 +54,10 @@ public:
     explicit Tavrel(TavrelServices services, QWidget* parent = nullptr);
     ~Tavrel() override;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+public:
     const Reading& liveReading() const { return LiveReading; }
     const korvane::IntervalPeaks& intervalPeaks() const { return IntervalPeaks; }
     double wattHours() const { return WattHours; }
@@ -77,6 +90,9 @@ private:
     static void setLampColour(QPushButton* lamp, const QColor& colour);
     void updatePortStatus();
     void updateLogStatus();
+    void updateSinkStatus();
+    LiveTime liveTime() const;
+    void tellSinksExiting();
 
     TavrelServices services_;
     std::unique_ptr<MessageSink> ownMessages_;
@@ -98,6 +114,7 @@ private:
     QLabel* txtMode = nullptr;
     QLabel* PortStatus = nullptr;
     QLabel* LogStatus = nullptr;
+    QLabel* SinkStatus = nullptr; // one line per live sink with something to say
     QTimer Timer1;
     QTimer Timer2;
     QTimer Timer3;
@@ -110,6 +127,8 @@ private:
     korvane::IntervalPeaks IntervalPeaks;
     double WattHours = 0;
     std::optional<LocalDateTime> lastEnergyTick_;
+    std::string energyDay_;  // the day key WattHours counts
+    bool sinksTold_ = false; // the sinks have been told of the exit
     korvane::ProgramConfig ProgramConfig;
     korvane::CalibrationConfig CalibrationConfig;
     Calibration calibration_;

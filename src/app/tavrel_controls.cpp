@@ -117,6 +117,12 @@ void Tavrel::buildControls() {
     QPalette alert = LogStatus->palette();
     alert.setColor(QPalette::WindowText, QColor(176, 0, 0));
     LogStatus->setPalette(alert);
+    SinkStatus = whiteLabel(QString(), this);
+    SinkStatus->setObjectName("SinkStatus");
+    SinkStatus->setFont(small);
+    SinkStatus->setWordWrap(true);
+    SinkStatus->setPalette(alert);
+    SinkStatus->hide();
 
     // Left: title, the readings with the data lamp, the mode label.
     auto* readings = new QHBoxLayout;
@@ -155,6 +161,7 @@ void Tavrel::buildControls() {
     root->addWidget(webAddress);
     root->addWidget(PortStatus);
     root->addWidget(LogStatus);
+    root->addWidget(SinkStatus);
 
     Timer1.setObjectName("Timer1");
     Timer1.setParent(this);

@@ -16,6 +16,27 @@ LocalDateTime SystemClock::now() const {
             tm.tm_min,         tm.tm_sec,     static_cast<int>(ms)};
 }
 
+std::int64_t SystemClock::utcMs() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+std::int64_t FakeClock::utcMs() const {
+    using namespace std::chrono;
+    const year_month_day ymd{year{time_.year}, month{static_cast<unsigned>(time_.month)},
+                             day{static_cast<unsigned>(time_.day)}};
+    const std::int64_t days = sys_days{ymd}.time_since_epoch().count();
+    const std::int64_t localSeconds =
+        days * 86400 + time_.hour * 3600 + time_.minute * 60 + time_.second;
+    return (localSeconds - offsetMinutes_ * 60LL) * 1000 + time_.millisecond;
+}
+
+void FakeClock::setUtcOffsetMinutes(int minutes) {
+    const int change = minutes - offsetMinutes_;
+    offsetMinutes_ = minutes;
+    advanceSeconds(change * 60L);
+}
+
 void FakeClock::advanceSeconds(long seconds) {
     using namespace std::chrono;
     const year_month_day ymd{year{time_.year}, month{static_cast<unsigned>(time_.month)},

@@ -2,6 +2,7 @@
 // Local date and time, behind an interface so tests can stand at midnight.
 
 #include <compare>
+#include <cstdint>
 
 namespace korvane {
 
@@ -28,25 +29,35 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalDateTime now() const = 0;
+    // The same moment as milliseconds since 1970-01-01 00:00 UTC, for records
+    // that must not repeat when the local clock does (daylight saving).
+    virtual std::int64_t utcMs() const = 0;
 };
 
 // The machine's local time.
 class SystemClock final : public Clock {
 public:
     LocalDateTime now() const override;
+    std::int64_t utcMs() const override;
 };
 
-// A clock that says what the test sets.
+// A clock that says what the test sets.  Its local time is UTC shifted by an
+// offset the test may change, as a daylight-saving switch changes it.
 class FakeClock final : public Clock {
 public:
     explicit FakeClock(LocalDateTime t = {}) : time_(t) {}
     LocalDateTime now() const override { return time_; }
+    std::int64_t utcMs() const override;
     void set(const LocalDateTime& t) { time_ = t; }
     // Moves forward by whole seconds, rolling over days, months and years.
     void advanceSeconds(long seconds);
+    // Local time minus UTC, in minutes (0 unless set).  Changing it moves
+    // the local time with the UTC moment kept, as a switch of the clocks does.
+    void setUtcOffsetMinutes(int minutes);
 
 private:
     LocalDateTime time_;
+    int offsetMinutes_ = 0;
 };
 
 } // namespace korvane

@@ -50,6 +50,8 @@ struct MainWindowFixture {
     FakeSerialPort* port = nullptr;          // MSComm1
     std::vector<FakeSerialPort*> otherPorts; // MSComm2 per calibration
     std::unique_ptr<Tavrel> window;
+    std::vector<LiveSink*> extraSinks;
+    std::function<double(const std::string&)> energySoFar;
 
     explicit MainWindowFixture(ProgramConfig program = defaultProgramConfig(),
                                CalibrationConfig cal = {"40", "100", "20", "6", "2"}) {
@@ -70,6 +72,8 @@ struct MainWindowFixture {
         s.numberFormat = fmt;
         s.messages = &messages;
         s.windows = &windows;
+        s.sinks = extraSinks;
+        s.energySoFar = energySoFar;
         window = std::make_unique<Tavrel>(s);
         return *window;
     }

@@ -62,5 +62,16 @@ TEST(FakeClock, AdvancesAcrossMidnightMonthAndYear) {
     EXPECT_EQ(clock.now().secondsSinceMidnight(), 0);
 }
 
+TEST(FakeClock, UtcStaysSteadyWhenTheLocalClockFallsBack) {
+    FakeClock clock({2026, 12, 8, 13, 0, 0, 250});
+    clock.setUtcOffsetMinutes(60); // local 14:00:00 is 13:00:00 UTC
+    EXPECT_EQ(clock.now(), (LocalDateTime{2026, 12, 8, 14, 0, 0, 250}));
+    EXPECT_EQ(clock.utcMs(), 1796734800250);
+    clock.advanceSeconds(1800);
+    clock.setUtcOffsetMinutes(0); // back an hour: local 13:30 again
+    EXPECT_EQ(clock.now(), (LocalDateTime{2026, 12, 8, 13, 30, 0, 250}));
+    EXPECT_EQ(clock.utcMs(), 1796734800250 + 1800 * 1000);
+}
+
 } // namespace
 } // namespace korvane
