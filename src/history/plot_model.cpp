@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace korvane {
 
@@ -29,6 +30,28 @@ double SeriesScale::seriesHeight() const {
 double SeriesScale::yOf(double value) const {
     const double r = range();
     return r > 0 ? max - value + r / 40 : 1.0;
+}
+
+bool SeriesScale::drawable() const {
+    const double h = seriesHeight();
+    // Compared in double before any conversion: a double beyond FLT_MAX
+    // converted to float is undefined, and below FLT_MIN the pixel scale
+    // (pixels / height) is no longer finite.
+    return range() > 0 && h >= static_cast<double>(std::numeric_limits<float>::min()) &&
+           h <= static_cast<double>(std::numeric_limits<float>::max());
+}
+
+float SeriesScale::drawnHeight() const {
+    return drawable() ? static_cast<float>(seriesHeight()) : 2.0f;
+}
+
+float SeriesScale::drawnY(double value) const {
+    if (!drawable())
+        return 1.0f;
+    // Inside [0, SeriesHeight] for any value of the scanned range; the clamp
+    // only guards a value from outside it.
+    const double y = yOf(value);
+    return static_cast<float>(std::isnan(y) ? 0.0 : std::clamp(y, 0.0, seriesHeight()));
 }
 
 std::string shortTimeOf(double dayFraction, const TimeFormats& times) {
@@ -170,9 +193,8 @@ PlotModel buildPlotModel(const HistoryBuffer& history, PlotView view,
     d.width = static_cast<float>(view.last - view.first);
     for (SeriesId id : {SeriesId::Amps, SeriesId::Watts}) {
         const SeriesScale& s = scales[static_cast<int>(id)];
-        if (s.max > 0 && s.min < 0)
-            d.zeroLines.push_back(
-                {id, static_cast<float>(s.seriesHeight()), static_cast<float>(s.yOf(0))});
+        if (s.max > 0 && s.min < 0 && s.drawable())
+            d.zeroLines.push_back({id, s.drawnHeight(), s.drawnY(0)});
     }
     // A pass from position i-1 to i carries the band of the record at i; the
     // first position opens no pass, so its mode never shows.
@@ -190,12 +212,11 @@ PlotModel buildPlotModel(const HistoryBuffer& history, PlotView view,
         if (!switches.shows(id))
             continue;
         const SeriesScale& s = scales[static_cast<int>(id)];
-        SeriesTrace trace{id, static_cast<float>(s.seriesHeight()), {}};
+        SeriesTrace trace{id, s.drawnHeight(), {}};
         trace.points.reserve(slots.size());
         const std::vector<double>& values = valuesOf(history, id);
         for (std::size_t i = 0; i < slots.size(); ++i)
-            trace.points.push_back(
-                {static_cast<float>(i), static_cast<float>(s.yOf(values[slots[i]]))});
+            trace.points.push_back({static_cast<float>(i), s.drawnY(values[slots[i]])});
         d.traces.push_back(std::move(trace));
     }
     return model;

@@ -58,6 +58,15 @@ struct SeriesScale {
     double seriesHeight() const;
     // max - v + r/40, or 1 for a range of 0.
     double yOf(double value) const;
+    // Whether the drawing's single precision can carry this scale: a range
+    // above 0 whose SeriesHeight is a finite float of at least FLT_MIN.
+    // Ranges from log values such as 1e39, -1.7e308 or 1e-50 cannot.
+    bool drawable() const;
+    // seriesHeight() and yOf() as the drawing gets them, in single
+    // precision; a range of 0 or one that is not drawable gives 2 and 1, a
+    // flat line across the middle.  Always finite, 0 <= y <= height.
+    float drawnHeight() const;
+    float drawnY(double value) const;
 };
 
 struct PlotPoint {
@@ -70,12 +79,13 @@ struct PlotPoint {
 // drawing passes (segment i joins points i-1 and i).
 struct SeriesTrace {
     SeriesId id = SeriesId::Volts;
-    float height = 2; // SeriesHeight the Y values belong to
+    float height = 2; // SeriesHeight the Y values belong to (SeriesScale::drawnHeight)
     std::vector<PlotPoint> points;
 };
 
 // A horizontal line across the full width at the value 0 of amps or watts,
-// present only when the series' maximum is above 0 and its minimum below.
+// present only when the series' maximum is above 0 and its minimum below,
+// and its scale is drawable (a series drawn flat has no zero to show).
 struct ZeroLine {
     SeriesId id = SeriesId::Amps;
     float height = 2;

@@ -344,6 +344,43 @@ TEST_F(GraphWindow, ReadoutPastTheRecordsShowsWhatAnEarlierQueryLeft) {
     EXPECT_EQ(text("vt"), "00:10");
 }
 
+TEST_F(GraphWindow, HostileValuesAndPointersFarOffThePlotShowOnlyNumbers) {
+    std::string day;
+    const char* values[] = {"1e39", "-1.7e308", "1e-50", "4e-320", "1.7e308", "0", "-5"};
+    for (int k = 0; k < 30; ++k) {
+        auto v = [&](int i) { return std::string(values[(k + i) % 7]); };
+        day += "<T>09:" + std::to_string(10 + k) + "</T><V>" + v(0) + "</V><I>" + v(1) + "</I><W>" +
+               v(2) + "</W><R>" + v(3) + "</R><S>" + v(4) + "</S><M>" + std::to_string(k % 2) +
+               "</M>\r\n";
+    }
+    writeDay(day);
+    Graph& g = open();
+    display();
+    ASSERT_EQ(g.recordCount(), 30);
+    const char* labels[] = {"vt",    "vv",    "av",    "wv",    "rv",    "sv",
+                            "stime", "ftime", "VMax1", "VMin1", "AMax1", "AMin1",
+                            "WMax1", "WMin1", "RMax1", "RMin1", "SMax1", "SMin1"};
+    auto expectNumbers = [&](const char* when) {
+        plot()->grab(); // paints
+        for (const char* name : labels) {
+            const QString t = text(name).toLower();
+            EXPECT_FALSE(t.contains("inf") || t.contains("nan")) << when << " " << name;
+        }
+    };
+    for (float x : {-1e30f, -40.0f, 0.0f, 3.5f, 29.0f, 500.0f, 20000.0f, 1e30f})
+        mouse(QEvent::MouseMove, x);
+    expectNumbers("pointer moves");
+    EXPECT_EQ(text("VMax1"), "1.7e+308 V");
+    mouse(QEvent::MouseButtonPress, -1e6f);
+    mouse(QEvent::MouseMove, 1e7f);
+    expectNumbers("dragging");
+    mouse(QEvent::MouseButtonRelease, 1e7f);
+    EXPECT_TRUE(g.zoomed());
+    expectNumbers("zoomed");
+    drag(1e7f, -1e7f);
+    expectNumbers("dragged while zoomed");
+}
+
 TEST_F(GraphWindow, DragToTheRightZoomsOncePerQuery) {
     writeDay(numberedDay(469));
     Graph& g = open();

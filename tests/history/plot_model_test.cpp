@@ -216,6 +216,52 @@ TEST(PlotModel, SwitchedOffSeriesKeepLabelsRowsBandsAndZeroLines) {
     EXPECT_EQ(some.drawing.traces[1].id, SeriesId::Rpm);
 }
 
+TEST(PlotModel, RangesSinglePrecisionCannotCarryAreDrawnFlat) {
+    // Log values that pass the numeric test yet overflow or vanish in the
+    // drawing's single precision.  The labels keep the true numbers.
+    struct Case {
+        SeriesId id;
+        double a, b;
+        bool refVoltsToZero;
+        const char* maxLabel;
+        const char* minLabel;
+    };
+    const Case cases[] = {
+        {SeriesId::Volts, 1e39, 12, true, "1e+39 V", "0 V"},
+        {SeriesId::Volts, -1.7e308, 12, false, "12 V", "-1.7e+308 V"},
+        {SeriesId::Volts, 1e-50, 0, true, "1e-50 V", "0 V"},
+        {SeriesId::Volts, 4e-320, 0, true, "3.99995546873073e-320 V", "0 V"},
+        {SeriesId::Amps, 1.7e308, -1.7e308, true, "1.7e+308 A", "-1.7e+308 A"}, // range overflows
+        {SeriesId::Rpm, 1.75e308, 0, true, "1.75e+308 RPM", "0 RPM"}, // SeriesHeight overflows
+    };
+    for (const auto& c : cases) {
+        HistoryBuffer h;
+        auto& values = c.id == SeriesId::Volts ? h.Volts : c.id == SeriesId::Amps ? h.Amps : h.Rpm;
+        values[1] = c.a;
+        values[2] = c.b;
+        const PlotModel m = buildPlotModel(h, {1, 2}, allOn(c.refVoltsToZero), forms());
+        const SeriesTrace* t = traceOf(m, c.id);
+        ASSERT_NE(t, nullptr);
+        EXPECT_FLOAT_EQ(t->height, 2) << c.a;
+        expectPoints(t, {{0, 1}, {1, 1}});
+        const PlotLabels& l = m.labels;
+        const auto [maxText, minText] = c.id == SeriesId::Volts  ? std::pair(l.VMax1, l.VMin1)
+                                        : c.id == SeriesId::Amps ? std::pair(l.AMax1, l.AMin1)
+                                                                 : std::pair(l.RMax1, l.RMin1);
+        EXPECT_EQ(maxText, c.maxLabel);
+        EXPECT_EQ(minText, c.minLabel);
+        for (const ZeroLine& z : m.drawing.zeroLines)
+            EXPECT_NE(z.id, c.id) << "a flat series has no zero line";
+    }
+    // Just inside single precision the arithmetic is the ordinary one.
+    HistoryBuffer h;
+    h.Volts[1] = 3e38;
+    h.Volts[2] = 1e38;
+    const PlotModel m = buildPlotModel(h, {1, 2}, allOn(true), forms());
+    EXPECT_FLOAT_EQ(traceOf(m, SeriesId::Volts)->height, 3.15e38f);
+    expectPoints(traceOf(m, SeriesId::Volts), {{0, 0.075e38f}, {1, 2.075e38f}});
+}
+
 TEST(PlotModel, ViewsOfLessThanTwoPositionsDrawNothing) {
     const HistoryBuffer h = withVolts({12, 13});
     for (PlotView v : {PlotView{0, 0}, PlotView{1, 1}, PlotView{5, 2}, PlotView{NAN, 3}}) {

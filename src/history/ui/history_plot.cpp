@@ -40,60 +40,8 @@ QPen cosmeticPen(Rgb c) {
     return pen;
 }
 
-// Draws a trace with more points than pixel columns as one vertical run
-// per column, from its lowest to its highest pixel, each run reaching
-// halfway to its neighbours' ends so the runs join.  That covers the pixels
-// the polyline would, but a day of 10,000 records no longer strokes each
-// column a dozen times over.  Sparser traces are drawn as the polyline.
-void drawTrace(QPainter& painter, const SeriesTrace& trace, double xScale, double yScale,
-               int columns) {
-    const std::vector<PlotPoint>& p = trace.points;
-    const std::size_t n = p.size();
-    const QColor colour = qColor(lineColour(trace.id));
-    auto x = [&](std::size_t i) { return static_cast<double>(p[i].x) * xScale; };
-    auto y = [&](std::size_t i) { return static_cast<double>(p[i].y) * yScale; };
-    if (n <= 2 * static_cast<std::size_t>(columns)) {
-        std::vector<QPointF> points;
-        points.reserve(n);
-        for (std::size_t i = 0; i < n; ++i)
-            points.emplace_back(x(i), y(i));
-        painter.setPen(cosmeticPen(lineColour(trace.id)));
-        painter.drawPolyline(points.data(), static_cast<int>(points.size()));
-        return;
-    }
-    struct Run {
-        long column;
-        double top, bottom, first, last;
-    };
-    std::vector<Run> runs;
-    runs.reserve(static_cast<std::size_t>(columns) + 1);
-    for (std::size_t i = 0; i < n; ++i) {
-        const long column = std::lround(x(i));
-        const double v = y(i);
-        if (runs.empty() || runs.back().column != column)
-            runs.push_back({column, v, v, v, v});
-        Run& r = runs.back();
-        r.top = std::min(r.top, v);
-        r.bottom = std::max(r.bottom, v);
-        r.last = v;
-    }
-    for (std::size_t k = 0; k < runs.size(); ++k) {
-        double top = runs[k].top;
-        double bottom = runs[k].bottom;
-        if (k > 0) {
-            const double joint = (runs[k - 1].last + runs[k].first) / 2;
-            top = std::min(top, joint);
-            bottom = std::max(bottom, joint);
-        }
-        if (k + 1 < runs.size()) {
-            const double joint = (runs[k].last + runs[k + 1].first) / 2;
-            top = std::min(top, joint);
-            bottom = std::max(bottom, joint);
-        }
-        const int y0 = static_cast<int>(std::lround(top));
-        const int y1 = static_cast<int>(std::lround(bottom));
-        painter.fillRect(QRect(static_cast<int>(runs[k].column), y0, 1, y1 - y0 + 1), colour);
-    }
+QRect qRect(const PixelBox& b) {
+    return QRect(b.x, b.y, b.width, b.height);
 }
 
 } // namespace
@@ -103,30 +51,30 @@ void paintPlot(QPainter& painter, const QSize& size, const PlotDrawing& drawing,
     const int w = size.width();
     const int h = size.height();
     painter.fillRect(QRect(0, 0, w, h), qColor(colours::kPlotBackground));
-    const double xScale = drawing.width > 0 ? (w - 1) / static_cast<double>(drawing.width) : 0.0;
-    if (!drawing.blank && xScale > 0) {
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        const QColor band = qColor(colours::kModeBand);
-        for (const ModeBand& b : drawing.bands) {
-            // Both end columns belong to the band: the last record's column
-            // at the right edge, and a band narrower than a pixel, still show.
-            const int left = static_cast<int>(std::floor(b.x0 * xScale));
-            const int right = static_cast<int>(std::ceil(b.x1 * xScale));
-            painter.fillRect(QRect(left, 0, right - left + 1, h), band);
+    const PlotPixels pixels = plotPixels(drawing, w, h, selection);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    const QColor band = qColor(colours::kModeBand);
+    for (const PixelBox& b : pixels.bands)
+        painter.fillRect(qRect(b), band);
+    painter.setPen(cosmeticPen(colours::kZeroLine));
+    for (double y : pixels.zeroLines)
+        painter.drawLine(QPointF(0, y), QPointF(w - 1, y));
+    std::vector<QPointF> points;
+    for (const PixelTrace& t : pixels.traces) {
+        const Rgb colour = lineColour(t.id);
+        if (!t.polyline.empty()) {
+            points.clear();
+            for (const PixelPoint& p : t.polyline)
+                points.emplace_back(p.x, p.y);
+            painter.setPen(cosmeticPen(colour));
+            painter.drawPolyline(points.data(), static_cast<int>(points.size()));
         }
-        painter.setPen(cosmeticPen(colours::kZeroLine));
-        for (const ZeroLine& z : drawing.zeroLines) {
-            const double y = static_cast<double>(z.y) * (h - 1) / static_cast<double>(z.height);
-            painter.drawLine(QPointF(0, y), QPointF(w - 1, y));
-        }
-        for (const SeriesTrace& t : drawing.traces)
-            drawTrace(painter, t, xScale, (h - 1) / static_cast<double>(t.height), w);
+        for (const PixelBox& r : t.runs)
+            painter.fillRect(qRect(r), qColor(colour));
     }
-    if (selection && xScale > 0) {
-        const double a = std::min(selection->from, selection->to) * xScale;
-        const double b = std::max(selection->from, selection->to) * xScale;
-        painter.fillRect(QRectF(a, 0, std::max(b - a, 1.0), 2), qColor(colours::kSelectionLine));
-    }
+    if (pixels.selection)
+        painter.fillRect(QRectF(pixels.selection->left, 0, pixels.selection->width, 2),
+                         qColor(colours::kSelectionLine));
 }
 
 HistoryPlot::HistoryPlot(QWidget* parent) : QWidget(parent) {
@@ -153,9 +101,12 @@ void HistoryPlot::drawSelectionLine(double from, float to) {
 }
 
 float HistoryPlot::toUserX(double pixelX) const {
-    if (width() <= 1)
+    if (width() <= 1 || std::isnan(pixelX))
         return 0;
-    return static_cast<float>(pixelX * userWidth_ / (width() - 1));
+    // Far beyond any screen, but a double past the float range must not
+    // reach the conversion.
+    const double x = pixelX * userWidth_ / (width() - 1);
+    return static_cast<float>(std::clamp(x, -1e30, 1e30));
 }
 
 double HistoryPlot::toPixelX(double userX) const {

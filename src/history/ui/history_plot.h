@@ -3,6 +3,7 @@
 // pixels and reports the mouse in the drawing's user units.
 
 #include "history/plot_model.h"
+#include "history/plot_pixels.h"
 
 #include <QWidget>
 #include <optional>
@@ -11,20 +12,11 @@ class QPainter;
 
 namespace korvane {
 
-// The red line a drag leaves along the top edge, in user units.
-struct SelectionLine {
-    float from = 0;
-    float to = 0;
-};
-
 // Paints `drawing` into a size x pixels area: the dark grey background,
 // the load-on bands over the full height, the zero lines, the series one
 // pixel wide in their colours, and the selection line two pixels deep along
-// the top edge.  User X 0..width spans pixel columns 0..size.width()-1; each
-// Y is scaled by the height of the series it belongs to.  A band narrower
-// than a pixel still gets a column, so a lone load-on record stays visible
-// on a long day; a series with more points than columns is drawn as one
-// vertical run per column, which covers the pixels its polyline would.
+// the top edge.  Where each lands is plotPixels' work (history/plot_pixels.h),
+// so only finite coordinates near the area reach the painter.
 void paintPlot(QPainter& painter, const QSize& size, const PlotDrawing& drawing,
                const std::optional<SelectionLine>& selection = std::nullopt);
 
