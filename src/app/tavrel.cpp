@@ -87,6 +87,34 @@ void Tavrel::updateSinkStatus() {
     if (SinkStatus->text() != shown)
         SinkStatus->setText(shown);
     SinkStatus->setVisible(!shown.isEmpty());
+    updateBanner();
+}
+
+void Tavrel::updateBanner() {
+    std::string text;
+    for (const LiveSink* sink : services_.sinks) {
+        const std::string line = sink->bannerText();
+        if (line.empty())
+            continue;
+        if (!text.empty())
+            text += '\n';
+        text += line;
+    }
+    const QString shown = fromLocal8(text);
+    if (AlarmBanner->text() == shown)
+        return;
+    AlarmBanner->setText(shown);
+    AlarmBanner->setVisible(!shown.isEmpty());
+}
+
+void Tavrel::reportLogBacklog() {
+    if (logWriter_.held() == reportedBacklog_ || services_.sinks.empty())
+        return;
+    reportedBacklog_ = logWriter_.held();
+    const LiveTime when = liveTime();
+    for (LiveSink* sink : services_.sinks)
+        sink->logBacklogChanged(reportedBacklog_, when);
+    updateSinkStatus();
 }
 
 void Tavrel::setLampColour(QPushButton* lamp, const QColor& colour) {
@@ -291,6 +319,7 @@ void Tavrel::ProcessPacket(const std::string& packet) {
         const LiveTime when = liveTime();
         for (LiveSink* sink : services_.sinks)
             sink->packetDecoded(LiveReading, when);
+        updateBanner();
     }
 }
 
@@ -321,6 +350,7 @@ void Tavrel::Timer1_Timer() {
             sink->recordLogged(record, when);
         updateSinkStatus();
     }
+    reportLogBacklog();
     IntervalPeaks = {};
 }
 
@@ -353,6 +383,7 @@ void Tavrel::Timer3_Timer() {
     if (logWriter_.held() > 0) {
         logWriter_.retry();
         updateLogStatus();
+        reportLogBacklog();
     }
 }
 

@@ -32,6 +32,14 @@ class QTreeWidget;
 
 namespace korvane {
 
+// A button in the main window's column that opens a window of its own (the
+// port stays open behind it, like the history window's).
+struct WindowButton {
+    QString caption;
+    QString objectName;
+    std::function<void(QWidget* owner)> open;
+};
+
 struct TavrelServices {
     std::string appFolder;
     SerialPortFactory makePort; // MSComm1 and, per calibration, MSComm2
@@ -46,6 +54,8 @@ struct TavrelServices {
     // The watt-hours already counted for a day (its key), so a restart
     // carries on the day's total; null: the total starts from 0.
     std::function<double(const std::string& day)> energySoFar;
+    // Buttons below "Show Logs", in this order.
+    std::vector<WindowButton> windowButtons;
 };
 
 class Tavrel : public QWidget {
@@ -91,6 +101,8 @@ private:
     void updatePortStatus();
     void updateLogStatus();
     void updateSinkStatus();
+    void updateBanner();
+    void reportLogBacklog();
     LiveTime liveTime() const;
     void tellSinksExiting();
 
@@ -114,7 +126,8 @@ private:
     QLabel* txtMode = nullptr;
     QLabel* PortStatus = nullptr;
     QLabel* LogStatus = nullptr;
-    QLabel* SinkStatus = nullptr; // one line per live sink with something to say
+    QLabel* SinkStatus = nullptr;  // one line per live sink with something to say
+    QLabel* AlarmBanner = nullptr; // the sinks' banner lines, red, hidden when empty
     QTimer Timer1;
     QTimer Timer2;
     QTimer Timer3;
@@ -129,6 +142,7 @@ private:
     std::optional<LocalDateTime> lastEnergyTick_;
     std::string energyDay_;  // the day key WattHours counts
     bool sinksTold_ = false; // the sinks have been told of the exit
+    std::size_t reportedBacklog_ = 0;
     korvane::ProgramConfig ProgramConfig;
     korvane::CalibrationConfig CalibrationConfig;
     Calibration calibration_;

@@ -115,7 +115,9 @@ void Tavrel::buildControls() {
     LogStatus->setFont(small);
     LogStatus->setWordWrap(true);
     QPalette alert = LogStatus->palette();
-    alert.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    // Light yellow reads well on the window's grey and stands apart from the
+    // white port line.
+    alert.setColor(QPalette::WindowText, QColor(255, 240, 150));
     LogStatus->setPalette(alert);
     SinkStatus = whiteLabel(QString(), this);
     SinkStatus->setObjectName("SinkStatus");
@@ -123,6 +125,12 @@ void Tavrel::buildControls() {
     SinkStatus->setWordWrap(true);
     SinkStatus->setPalette(alert);
     SinkStatus->hide();
+    AlarmBanner = new QLabel(this);
+    AlarmBanner->setObjectName("AlarmBanner");
+    AlarmBanner->setWordWrap(true);
+    AlarmBanner->setStyleSheet("QLabel { background: rgb(200, 0, 0); color: white; "
+                               "font-weight: bold; padding: 3px; }");
+    AlarmBanner->hide();
 
     // Left: title, the readings with the data lamp, the mode label.
     auto* readings = new QHBoxLayout;
@@ -137,6 +145,12 @@ void Tavrel::buildControls() {
     auto* right = new QVBoxLayout;
     for (QPushButton* b : {Setup, CalibrateButton, ShowLogs})
         right->addWidget(b);
+    for (const WindowButton& extra : services_.windowButtons) {
+        auto* b = new QPushButton(extra.caption, this);
+        b->setObjectName(extra.objectName);
+        right->addWidget(b);
+        connect(b, &QPushButton::clicked, this, [this, open = extra.open] { open(this); });
+    }
     right->addStretch(1);
     right->addWidget(Exit);
 
@@ -156,6 +170,7 @@ void Tavrel::buildControls() {
     top->addSpacing(12);
     top->addLayout(right);
     auto* root = new QVBoxLayout(this);
+    root->addWidget(AlarmBanner);
     root->addLayout(top, 1);
     root->addLayout(log);
     root->addWidget(webAddress);

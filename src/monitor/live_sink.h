@@ -7,6 +7,7 @@
 #include "monitor/reading.h"
 #include "platform/clock.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -40,11 +41,17 @@ public:
     virtual void energyAdded(double addedWh, double totalWh, const LiveTime& when) = 0;
     // A logging tick made this record.
     virtual void recordLogged(const LoggedRecord& record, const LiveTime& when) = 0;
+    // The number of log records waiting because their file cannot be
+    // written changed (0: all written).
+    virtual void logBacklogChanged(std::size_t waiting, const LiveTime& when) = 0;
     // The window is closing: finish what is unfinished.
     virtual void exiting(const LiveTime& when) = 0;
     // One short line for the foot of the main window saying what is wrong and
     // what is being done about it; empty while all is well.
     virtual std::string statusText() const = 0;
+    // A line for the red banner at the top of the main window (active
+    // alarms); empty for none.  Asked after every event, so keep it cheap.
+    virtual std::string bannerText() const { return {}; }
 };
 
 } // namespace korvane

@@ -52,6 +52,7 @@ struct MainWindowFixture {
     std::unique_ptr<Tavrel> window;
     std::vector<LiveSink*> extraSinks;
     std::function<double(const std::string&)> energySoFar;
+    std::vector<WindowButton> buttons;
 
     explicit MainWindowFixture(ProgramConfig program = defaultProgramConfig(),
                                CalibrationConfig cal = {"40", "100", "20", "6", "2"}) {
@@ -74,6 +75,7 @@ struct MainWindowFixture {
         s.windows = &windows;
         s.sinks = extraSinks;
         s.energySoFar = energySoFar;
+        s.windowButtons = buttons;
         window = std::make_unique<Tavrel>(s);
         return *window;
     }

@@ -3,6 +3,7 @@
 
 #include "tavrel_fixture.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -13,8 +14,10 @@ struct RecordingSink final : LiveSink {
     std::vector<std::pair<Reading, LiveTime>> packets;
     std::vector<std::pair<double, std::string>> energy; // added, day
     std::vector<LoggedRecord> records;
+    std::vector<std::size_t> backlog;
     int exits = 0;
     std::string status;
+    std::string banner;
 
     void packetDecoded(const Reading& r, const LiveTime& when) override {
         packets.emplace_back(r, when);
@@ -25,8 +28,12 @@ struct RecordingSink final : LiveSink {
     void recordLogged(const LoggedRecord& record, const LiveTime&) override {
         records.push_back(record);
     }
+    void logBacklogChanged(std::size_t waiting, const LiveTime&) override {
+        backlog.push_back(waiting);
+    }
     void exiting(const LiveTime&) override { ++exits; }
     std::string statusText() const override { return status; }
+    std::string bannerText() const override { return banner; }
 
     double energyOf(const std::string& day) const {
         double sum = 0;
@@ -71,8 +78,13 @@ TEST(MainWindowSinks, PacketsRecordsAndExitReachTheSinks) {
     EXPECT_EQ(f.sink.records[0].day, "2026_3_29");
 
     f.sink.status = "History store: disk full";
+    f.sink.banner = "Battery low: 11.42 V since 14:05";
     f.window->Timer3_Timer();
     EXPECT_EQ(f.child<QLabel>("SinkStatus")->text(), "History store: disk full");
+    EXPECT_EQ(f.child<QLabel>("AlarmBanner")->text(), "Battery low: 11.42 V since 14:05");
+    f.sink.banner.clear();
+    f.port->receive("[<V>14</V>]");
+    EXPECT_EQ(f.child<QLabel>("AlarmBanner")->text(), "");
     f.window->show();
     f.button("Exit")->click();
     f.window.reset(); // closing and then destroying tells the sinks once
@@ -98,6 +110,30 @@ TEST(MainWindowSinks, EnergyResumesAndTheSinksSumsMatchTheTotalAcrossMidnight) {
     EXPECT_NEAR(f.sink.energyOf("2026_12_8"), 0.2, 1e-9);
     EXPECT_NEAR(f.window->wattHours(), 0.5, 1e-9);
     EXPECT_NEAR(f.sink.energyOf("2026_12_9"), 0.5, 1e-9);
+}
+
+TEST(MainWindowSinks, TheLogBacklogIsReportedWhenItChanges) {
+    SinkFixture f;
+    f.dir.mkdir("logs/2026_12_8.txt");
+    f.startWithSink();
+    f.button("StartLogging")->click();
+    f.window->Timer1_Timer();
+    f.window->Timer1_Timer();
+    f.window->Timer3_Timer(); // a retry that still fails changes nothing
+    std::filesystem::remove(f.dir.file("logs/2026_12_8.txt"));
+    f.window->Timer3_Timer();
+    EXPECT_EQ(f.sink.backlog, (std::vector<std::size_t>{1, 2, 0}));
+}
+
+TEST(MainWindowSinks, ExtraWindowButtonsOpenTheirWindows) {
+    SinkFixture f;
+    int opened = 0;
+    f.buttons.push_back({"Trends", "TrendsButton", [&](QWidget*) { ++opened; }});
+    f.startWithSink();
+    ASSERT_NE(f.button("TrendsButton"), nullptr);
+    EXPECT_EQ(f.button("TrendsButton")->text(), "Trends");
+    f.button("TrendsButton")->click();
+    EXPECT_EQ(opened, 1);
 }
 
 TEST(MainWindowSinks, NothingStoredForTodayStartsFromZero) {
