@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace korvane {
 
@@ -12,6 +13,18 @@ int withinArrays(double slotNumber) {
         return 0;
     return static_cast<int>(
         std::clamp(slotNumber, 0.0, static_cast<double>(HistoryBuffer::kLastSlot)));
+}
+
+// The single-precision value of a double; beyond the float range that is
+// the infinity of its sign rather than an undefined conversion.
+float single(double v) {
+    const double limit = std::numeric_limits<float>::max();
+    const float inf = std::numeric_limits<float>::infinity();
+    if (v > limit)
+        return inf;
+    if (v < -limit)
+        return -inf;
+    return static_cast<float>(v);
 }
 
 std::string valueText(double v, const char* unit, const NumberFormat& fmt) {
@@ -43,7 +56,7 @@ std::optional<Readout> readoutAt(const HistoryBuffer& history, float x, double f
 }
 
 std::optional<double> zoomLastIndex(double firstIndex, float releaseX, int recordCount) {
-    if (recordCount <= 1 || !(static_cast<float>(firstIndex) < releaseX))
+    if (recordCount <= 1 || !(single(firstIndex) < releaseX))
         return std::nullopt;
     const double last = std::min(static_cast<double>(releaseX), static_cast<double>(recordCount));
     if (!(firstIndex < last))
