@@ -1,0 +1,145 @@
+#pragma once
+// korvane.db: one row per minute, daily totals, imported log records.  Opens
+// (creating and migrating as needed), commits minutes and answers queries.
+// Nothing here throws or waits more than the 50 ms busy timeout; failures
+// come back as a StoreResult (or an empty optional for a query).
+//
+// Dates are local yyyymmdd numbers (see day_date.h), times UTC seconds.
+// Values read back carry the stored resolution: volts, amps and watts
+// extremes 0.01, rpm and wind maxima 0.1, means 0.001, load-on time 1 ms;
+// watt-hours are kept as doubles.
+
+#include "minute_aggregator.h"
+#include "sqlite_handle.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+enum class StoreStatus {
+    Ok,
+    Busy,    // another program holds the file's write lock: try again later
+    Corrupt, // SQLITE_CORRUPT or SQLITE_NOTADB, or quick_check failed at open
+    TooNew,  // written by a newer program (higher user_version); left untouched
+    Failed,  // cannot open or write: missing folder, a folder in its place, disk full, I/O
+};
+
+struct StoreResult {
+    StoreStatus status = StoreStatus::Ok;
+    int code = 0;     // SQLite's (extended) result code, 0 when none applies
+    std::string text; // what went wrong, e.g. "database is locked"; empty when Ok
+    bool ok() const { return status == StoreStatus::Ok; }
+};
+
+// One local date.  Dates known only from imported log records have no
+// minutes: `minutes` is 0, packets, wh, first/last ts and load-on time are
+// absent (unknown, not zero) and voltsMin is the lowest non-zero interval
+// peak of the records.
+struct DayTotal {
+    int date = 0;                        // yyyymmdd
+    std::optional<std::int64_t> firstTs; // start of the first and last minute, UTC s
+    std::optional<std::int64_t> lastTs;
+    std::int64_t minutes = 0;
+    std::optional<std::int64_t> packets;
+    std::optional<double> wh;
+    std::optional<double> voltsMin, voltsMax, wattsMax, windMax;
+    std::optional<double> loadOnMinutes;
+};
+
+// Minutes with packets whose mean wind lies in [windFrom, windTo).
+struct WindBin {
+    double windFrom = 0;
+    double windTo = 0;
+    std::int64_t minutes = 0;
+    double meanWatts = 0; // mean of the minutes' mean watts
+};
+
+struct WindPowerPoint {
+    double wind = 0;  // the minute's mean wind
+    double watts = 0; // the minute's mean watts
+};
+
+// One interval record of a daily log, as the history reader reads it.
+struct LogRecordRow {
+    int minuteOfDay = 0; // 0..1439
+    double volts = 0, amps = 0, watts = 0, rpm = 0, wind = 0;
+    std::int16_t mode = 0;
+};
+
+class HistoryStore {
+public:
+    static constexpr int kBusyTimeoutMs = 50;
+
+    struct Opened {
+        std::unique_ptr<HistoryStore> store; // null unless result is Ok
+        StoreResult result;
+    };
+    // Opens or creates the file in WAL mode with synchronous=FULL, checks it
+    // (quick_check) and migrates it to the current schema.  `createdDate`
+    // (yyyymmdd) is recorded only when the file is new.  A file of a newer
+    // schema is left as it is (TooNew).
+    static Opened open(const std::string& path, int createdDate);
+
+    ~HistoryStore();
+    HistoryStore(const HistoryStore&) = delete;
+    HistoryStore& operator=(const HistoryStore&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The date the file was created (yyyymmdd).
+    int createdDate() const { return createdDate_; }
+
+    // Writes the minutes, in order, in one transaction, updating the daily
+    // totals with them.  A minute whose ts is already stored is merged into
+    // its row (see mergeMinutes) and keeps that row's date.  All or nothing.
+    StoreResult commitMinutes(std::span<const MinuteSummary> minutes);
+
+    // The watt-hours of a date's stored minutes (0 when none).
+    std::optional<double> energyOfDate(int date);
+    // Stored minutes with fromTs <= ts <= toTs, oldest first.
+    std::optional<std::vector<MinuteSummary>> minutes(std::int64_t fromTs, std::int64_t toTs);
+    // Dates fromDate..toDate (inclusive) that have minutes or imported
+    // records, oldest first.
+    std::optional<std::vector<DayTotal>> dayTotals(int fromDate, int toDate);
+    // Minutes with packets of dates fromDate..toDate binned by mean wind in
+    // bins of `binWidth` (bin k holds [k w, (k+1) w)); empty bins left out.
+    // Empty when binWidth is not a positive number.
+    std::optional<std::vector<WindBin>> windBins(int fromDate, int toDate, double binWidth);
+    // (mean wind, mean watts) of each minute with packets, oldest first.
+    std::optional<std::vector<WindPowerPoint>> windPowerPoints(int fromDate, int toDate);
+
+    // Dates whose log has been imported, ascending.
+    std::optional<std::vector<int>> importedLogDates();
+    // Stores a day's log records (seq 1..n in file order) and marks the log
+    // imported, in one transaction.  A date already imported is left alone.
+    StoreResult importLog(int date, const std::string& name, std::int64_t bytes,
+                          std::span<const LogRecordRow> records);
+
+    // Why the last query came back empty-handed.
+    const StoreResult& lastError() const { return lastError_; }
+
+private:
+    HistoryStore(Database db, std::string path, int createdDate);
+    StoreResult prepare();
+    StoreResult writeMinute(const MinuteSummary& m);
+    bool failQuery(int rc);
+    std::optional<std::pair<std::int64_t, std::int64_t>> tsRangeOf(int fromDate, int toDate);
+
+    Database db_;
+    std::string path_;
+    int createdDate_ = 0;
+    StoreResult lastError_;
+    Statement selectMinute_;
+    Statement insertMinute_;
+    Statement upsertDay_;
+    Statement energyOfDate_;
+};
+
+// The StoreResult for a SQLite result code on `db` (SQLITE_OK/DONE/ROW: Ok).
+StoreResult storeResultOf(int rc, const Database& db);
+
+} // namespace korvane

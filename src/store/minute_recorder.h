@@ -1,0 +1,95 @@
+#pragma once
+// The store as the main window sees it: feed it every decoded packet and
+// every energy addition; it sums each minute up and commits it when the
+// minute ends.  When korvane.db cannot be opened or written it keeps the
+// minutes in memory and retries quietly, driven by the event times it is
+// given; it never throws and never waits longer than the store's 50 ms busy
+// timeout per attempt.  Single-threaded: call it from one thread only.
+
+#include "history_store.h"
+#include "minute_aggregator.h"
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+class MinuteRecorder {
+public:
+    // Minutes kept while the store is out of reach: 7 days.  Past that the
+    // oldest are dropped (and problem() says how many).
+    static constexpr std::size_t kMaxHeldMinutes = 7 * 24 * 60;
+    // Held minutes written per call once the store works again, so that
+    // catching up never blocks a call for long.
+    static constexpr std::size_t kMaxMinutesPerCommit = 1440;
+    // Retry delays after the first failure and after the later ones.
+    static constexpr std::int64_t kFirstRetryMs = 5000;
+    static constexpr std::int64_t kLaterRetryMs = 30000;
+
+    // Tries to open (or create) `dbPath` at once.  `day` is today's day key,
+    // recorded in a new file as its creation date.
+    MinuteRecorder(std::string dbPath, std::int64_t utcMs, const std::string& day);
+    // Commits the unfinished minute, as close() at the last event's time.
+    ~MinuteRecorder();
+    MinuteRecorder(const MinuteRecorder&) = delete;
+    MinuteRecorder& operator=(const MinuteRecorder&) = delete;
+
+    // A decoded packet at `utcMs` (UTC ms); `day` is the local day key at
+    // that time.  Time may go backwards: a minute that comes again is merged
+    // into its stored row.
+    void packet(const Reading& reading, std::int64_t utcMs, const std::string& day);
+    // The energy timer added `whAdded` Wh at `utcMs`.
+    void energy(double whAdded, std::int64_t utcMs, const std::string& day);
+    // Retries a failed open or write once its delay has passed.  Call it
+    // from a timer (every few seconds is plenty) so held minutes are written
+    // even while no packets arrive.
+    void poll(std::int64_t utcMs);
+    // Ends and commits the unfinished minute and every held minute it can
+    // (exit).  Tries the store once more whatever the retry delay.
+    void close(std::int64_t utcMs);
+
+    // The watt-hours of a day key: stored minutes plus those still in
+    // memory.  Only the minutes in memory when the store is out of reach.
+    double energyOfDay(const std::string& day);
+
+    // One line for the status bar: what is wrong with which file and that it
+    // is being retried; empty when all is well.
+    std::string problem() const;
+    // A one-time event worth showing once all is well again, such as a
+    // damaged store set aside; empty when none.
+    const std::string& notice() const { return notice_; }
+
+    std::size_t heldMinutes() const { return held_.size(); }
+    std::size_t droppedMinutes() const { return dropped_; }
+    // The open store for queries (Trends window), or null while it is out
+    // of reach.  Valid until the next call on this recorder.
+    HistoryStore* store() { return store_.get(); }
+
+private:
+    void ended(const MinuteSummary& m, std::int64_t utcMs);
+    bool due(std::int64_t utcMs) const;
+    void service(std::int64_t utcMs);
+    bool tryOpen(std::int64_t utcMs);
+    bool flushBatch(std::int64_t utcMs);
+    void fail(const StoreResult& result, const char* action, std::int64_t utcMs);
+    bool setAside(std::int64_t utcMs);
+
+    std::string path_;
+    int latestDate_ = 0;
+    MinuteAggregator aggregator_;
+    std::unique_ptr<HistoryStore> store_;
+    std::deque<MinuteSummary> held_;
+    std::vector<MinuteSummary> batch_;
+    std::size_t dropped_ = 0;
+    std::int64_t nextTryMs_ = 0;
+    int failures_ = 0;
+    StoreResult fault_;
+    const char* faultAction_ = "";
+    std::string notice_;
+    std::int64_t lastEventMs_ = 0;
+};
+
+} // namespace korvane
