@@ -111,6 +111,9 @@ TEST(ZoomLastIndex, ZoomsOnlyOnAReleaseRightOfThePress) {
         {100, 500.0f, 100, std::nullopt}, // nothing loaded to the right
         // Compared in single precision: 10.000000001 and 10 are the same press.
         {10.000000001, 10.0f, 100, std::nullopt},
+        // Beyond the float range a press counts as an infinity.
+        {1e300, 20.0f, 100, std::nullopt},
+        {-1e300, 20.0f, 100, 20.0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(zoomLastIndex(c.first, c.x, c.count), c.last) << c.first << " -> " << c.x;
