@@ -21,6 +21,7 @@ namespace {
 
 constexpr const char* kLineSettings = "4800,N,8,1";
 const QColor kLampRed(255, 0, 0);
+const QColor kStaleGrey(150, 150, 150); // values not refreshed for a while
 
 } // namespace
 
@@ -132,6 +133,7 @@ void Tavrel::Form_Load() {
     // The day's energy so far survives a restart: it carries on from what
     // the history store counted before.
     energyDay_ = dayKey(services_.clock->now());
+    lastHeardMs_ = services_.clock->utcMs();
     if (services_.energySoFar)
         WattHours = services_.energySoFar(energyDay_);
     LoadSettings();
@@ -183,6 +185,8 @@ void Tavrel::showRows(const std::vector<ReadingRow>& rows) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             auto* item = new QTreeWidgetItem(ListView1);
             item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+            if (readingsStale_)
+                item->setForeground(1, QBrush(kStaleGrey));
         }
         // Show every row without scrolling, whatever the font.
         const int rowHeight = ListView1->sizeHintForRow(0);
@@ -216,19 +220,47 @@ void Tavrel::configurePortAndOpen() {
 }
 
 void Tavrel::updatePortStatus() {
+    const std::int64_t nowMs = services_.clock->utcMs();
+    // Silence counts from the last packet, or from the moment the port was
+    // seen to open, whichever is later.
+    const bool open = MSComm1->isOpen();
+    if (open && !portSeenOpen_)
+        lastHeardMs_ = std::max(lastHeardMs_, nowMs);
+    portSeenOpen_ = open;
+    const std::int64_t silentS = (nowMs - lastHeardMs_) / 1000;
+    showStaleReadings(silentS >= kSilentSeconds);
+
     if (!portNumberSet_) {
         PortStatus->setText(QString("No serial port: \"%1\" is not a port number (Program Setup)")
                                 .arg(fromLocal8(ProgramConfig.Port)));
         return;
     }
     const QString device = fromLocal8(portDevicePath(MSComm1->portNumber(), services_.appFolder));
-    QString state = "(waiting for the device)";
-    if (MSComm1->isOpen())
-        state = "(open)";
+    QString state;
+    if (open && silentS >= kSilentSeconds)
+        state = QString("open, nothing received for %1 s: check the board's power and wiring, and "
+                        "that this is the right port")
+                    .arg(silentS);
+    else if (open)
+        state = "open";
     else if (!portAwayReason_.isEmpty())
-        state = "(" + portAwayReason_ + ")";
-    PortStatus->setText(
-        QString("Port %1: %2 %3").arg(MSComm1->portNumber()).arg(device).arg(state));
+        state = portAwayReason_;
+    else
+        state = fromLocal8(portProblemText(MSComm1->problem()));
+    const QString text =
+        QString("Port %1: %2 (%3)").arg(MSComm1->portNumber()).arg(device).arg(state);
+    if (PortStatus->text() != text)
+        PortStatus->setText(text);
+}
+
+void Tavrel::showStaleReadings(bool stale) {
+    if (stale == readingsStale_)
+        return;
+    readingsStale_ = stale;
+    // Only the colour changes: texts, fonts and rows stay as they are.
+    const QBrush brush = stale ? QBrush(kStaleGrey) : QBrush();
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        ListView1->topLevelItem(i)->setForeground(1, brush);
 }
 
 void Tavrel::updateLogStatus() {
@@ -307,10 +339,13 @@ void Tavrel::MSComm1_OnComm() {
 
 void Tavrel::ProcessPacket(const std::string& packet) {
     lightLamp(BlinkData);
+    lastHeardMs_ = services_.clock->utcMs();
     LiveReading = decodePacket(packet, calibration_, services_.numberFormat, LiveReading);
     if (Timer1.isActive())
         raisePeaks(IntervalPeaks, LiveReading);
     RefreshReadingsList();
+    if (readingsStale_)
+        updatePortStatus();
     txtMode->setText(fromLocal8(liveModeText(LiveReading.mode)));
     const QString caption = fromLocal8(liveCaption(LiveReading, services_.numberFormat));
     if (windowTitle() != caption)

@@ -99,6 +99,7 @@ private:
     void lightLamp(QPushButton* lamp);
     static void setLampColour(QPushButton* lamp, const QColor& colour);
     void updatePortStatus();
+    void showStaleReadings(bool stale);
     void updateLogStatus();
     void updateSinkStatus();
     void updateBanner();
@@ -134,6 +135,11 @@ private:
     std::unique_ptr<SerialPort> MSComm1;
     bool portNumberSet_ = false;
     QString portAwayReason_; // why the port is closed while a dialog is open
+    // After this long without a packet the values are shown as stale.
+    static constexpr int kSilentSeconds = 10;
+    std::int64_t lastHeardMs_ = 0; // UTC ms of the last packet, or of the port opening
+    bool portSeenOpen_ = false;
+    bool readingsStale_ = false;
 
     // Live state.
     Reading LiveReading;

@@ -20,13 +20,14 @@ public:
     void setInputLength(int length) override { inputLength_ = length; }
     void open() override {
         ++openCount;
-        open_ = true;
+        open_ = problem_.fault == PortFault::None;
     }
     void close() override {
         ++closeCount;
         open_ = false;
     }
     bool isOpen() const override { return open_; }
+    PortProblem problem() const override { return open_ ? PortProblem{} : problem_; }
     std::string readInput() override {
         std::string out;
         out.swap(pending_);
@@ -49,6 +50,9 @@ public:
     const std::string& settings() const { return settings_; }
     int inputLength() const { return inputLength_; }
 
+    // Test side: the next open() fails for this reason (None: it succeeds).
+    void failOpensWith(PortProblem problem) { problem_ = std::move(problem); }
+
     int openCount = 0;
     int closeCount = 0;
 
@@ -57,6 +61,7 @@ private:
     std::string settings_;
     int inputLength_ = -1;
     bool open_ = false;
+    PortProblem problem_;
     std::string pending_;
     std::function<void()> handler_;
 };

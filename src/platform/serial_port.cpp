@@ -91,6 +91,21 @@ std::string portDevicePath(int portNumber, const std::string& appFolder) {
 
 namespace korvane {
 
+std::string portProblemText(const PortProblem& problem) {
+    switch (problem.fault) {
+    case PortFault::None:
+    case PortFault::NoDevice:
+        return "waiting for the device";
+    case PortFault::NoPermission:
+        return "no permission: add your user to the dialout group, then log in again";
+    case PortFault::Busy:
+        return "in use by another program";
+    case PortFault::Other:
+        break;
+    }
+    return problem.systemText.empty() ? "waiting for the device" : problem.systemText;
+}
+
 int reopenDelayMs(int attempt) {
     if (attempt <= 1)
         return 1000;

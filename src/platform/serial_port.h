@@ -28,6 +28,19 @@ std::optional<LineSettings> parseLineSettings(std::string_view text);
 // even while its target is unplugged), else /dev/ttyS<n-1>.
 std::string portDevicePath(int portNumber, const std::string& appFolder);
 
+// Why a port that should be open is not, from the error the system gave.
+enum class PortFault { None, NoDevice, NoPermission, Busy, Other };
+struct PortProblem {
+    PortFault fault = PortFault::None;
+    std::string systemText; // the system's own words, for PortFault::Other
+    bool operator==(const PortProblem&) const = default;
+};
+
+// What the status lines say of a problem: "waiting for the device", "no
+// permission: add your user to the dialout group, then log in again", "in
+// use by another program", or the system's text.
+std::string portProblemText(const PortProblem& problem);
+
 class SerialPort {
 public:
     virtual ~SerialPort() = default;
@@ -44,6 +57,9 @@ public:
     virtual void open() = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+    // Why the last attempt to open failed; PortFault::None while open, and
+    // before any attempt.
+    virtual PortProblem problem() const { return {}; }
 
     // Everything waiting to be read (up to the input length, when set).
     virtual std::string readInput() = 0;

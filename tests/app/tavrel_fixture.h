@@ -53,6 +53,7 @@ struct MainWindowFixture {
     std::vector<LiveSink*> extraSinks;
     std::function<double(const std::string&)> energySoFar;
     std::vector<WindowButton> buttons;
+    std::function<void(FakeSerialPort&)> makePort; // prepares MSComm1 before it opens
 
     explicit MainWindowFixture(ProgramConfig program = defaultProgramConfig(),
                                CalibrationConfig cal = {"40", "100", "20", "6", "2"}) {
@@ -65,6 +66,8 @@ struct MainWindowFixture {
         s.appFolder = dir.path();
         s.makePort = [this]() -> std::unique_ptr<SerialPort> {
             auto p = std::make_unique<FakeSerialPort>();
+            if (port == nullptr && makePort)
+                makePort(*p);
             (port == nullptr ? port : otherPorts.emplace_back()) = p.get();
             return p;
         };

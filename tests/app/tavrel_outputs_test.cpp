@@ -87,5 +87,50 @@ TEST(MainWindowOutputs, PortLineSaysWhenADialogHoldsThePort) {
     EXPECT_TRUE(status->text().endsWith("(open)"));
 }
 
+TEST(MainWindowPortLine, SaysWhyThePortIsNotOpen) {
+    const struct {
+        PortProblem problem;
+        const char* says;
+    } cases[] = {
+        {{PortFault::NoDevice, ""}, "(waiting for the device)"},
+        {{PortFault::NoPermission, ""},
+         "(no permission: add your user to the dialout group, then log in again)"},
+        {{PortFault::Busy, ""}, "(in use by another program)"},
+        {{PortFault::Other, "Input/output error"}, "(Input/output error)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        MainWindowFixture f;
+        f.makePort = [&c](FakeSerialPort& p) { p.failOpensWith(c.problem); };
+        f.start();
+        EXPECT_EQ(f.child<QLabel>("PortStatus")->text(), QString("Port 1: /dev/ttyS0 ") + c.says);
+    }
+}
+
+TEST(MainWindowPortLine, AnOpenButSilentPortIsNotCalledOpenAndItsValuesGoGrey) {
+    MainWindowFixture f;
+    f.start();
+    auto* status = f.child<QLabel>("PortStatus");
+    auto* list = f.child<QTreeWidget>("ListView1");
+    const auto valueColour = [&] { return list->topLevelItem(0)->foreground(1).color(); };
+    f.port->receive("[<V>512</V><I>130</I>]");
+    const QColor live = valueColour();
+    f.clock.advanceSeconds(9);
+    f.window->Timer3_Timer();
+    EXPECT_EQ(status->text(), "Port 1: /dev/ttyS0 (open)");
+    const auto rowsBefore = f.rows();
+    f.clock.advanceSeconds(3);
+    f.window->Timer3_Timer();
+    EXPECT_EQ(status->text(),
+              "Port 1: /dev/ttyS0 (open, nothing received for 12 s: check the board's power and "
+              "wiring, and that this is the right port)");
+    EXPECT_EQ(valueColour(), QColor(150, 150, 150));
+    EXPECT_EQ(f.rows(), rowsBefore); // only the colour changes
+
+    f.port->receive("[<V>512</V><I>130</I>]");
+    EXPECT_EQ(status->text(), "Port 1: /dev/ttyS0 (open)");
+    EXPECT_EQ(valueColour(), live);
+}
+
 } // namespace
 } // namespace korvane::test
