@@ -13,10 +13,12 @@ std::string shortestOrAsRead(const std::string& text, const NumberFormat& fmt) {
 } // namespace
 
 std::string calibrationPortState(const std::optional<std::int16_t>& port,
-                                 const std::string& portText, bool open) {
+                                 const std::string& portText, bool open,
+                                 const PortProblem& problem) {
     if (!port)
         return "No port: \"" + portText + "\" is not a port number";
-    return "Port " + std::to_string(*port) + (open ? " open" : ": waiting for the device");
+    const std::string name = "Port " + std::to_string(*port);
+    return open ? name + " open" : name + ": " + portProblemText(problem);
 }
 
 CalibrationStart calibrationStart(const ProgramConfig& program,

@@ -6,6 +6,7 @@
 #include "config/calibration_config.h"
 #include "config/program_config.h"
 #include "platform/numbers.h"
+#include "platform/serial_port.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,10 +14,13 @@
 
 namespace korvane {
 
-// What the dialog says of its port: "Port 3 open", "Port 3: waiting for the
-// device", or why no port was opened ("No port: \"0\" is not a port number").
+// What the dialog says of its port: "Port 3 open", why it is not open
+// ("Port 3: in use by another program", "Port 3: waiting for the device", as
+// portProblemText says it), or why no port was opened ("No port: \"0\" is not
+// a port number").
 std::string calibrationPortState(const std::optional<std::int16_t>& port,
-                                 const std::string& portText, bool open);
+                                 const std::string& portText, bool open,
+                                 const PortProblem& problem = {});
 
 // The dialog's starting values.
 struct CalibrationStart {

@@ -89,6 +89,24 @@ TEST_F(CalibrateTest, PortThatIsNotANumberIsNotOpened) {
     EXPECT_EQ(d->result(), QDialog::Accepted);
 }
 
+TEST_F(CalibrateTest, PortStateSaysWhyThePortIsNotOpen) {
+    auto fake = std::make_unique<FakeSerialPort>();
+    fake->failOpensWith({PortFault::Busy, "Device or resource busy"});
+    port = fake.get();
+    Calibrate d(dir.path(), std::move(fake), fmt, messages);
+    d.show();
+    EXPECT_FALSE(port->isOpen());
+    EXPECT_EQ(text(d, "PortState"), "Port 3: in use by another program");
+    EXPECT_EQ(child(d, "PortState")->toolTip(), "Port 3: in use by another program");
+
+    // The other program lets go and the port opens: the state follows
+    // within its one-second refresh.
+    port->failOpensWith({});
+    port->open();
+    QTest::qWait(1200);
+    EXPECT_EQ(text(d, "PortState"), "Port 3 open");
+}
+
 TEST_F(CalibrateTest, PortBelowOneOpensNothingAndSaysSo) {
     for (const char* number : {"0", "-2", "0.4"}) {
         SCOPED_TRACE(number);

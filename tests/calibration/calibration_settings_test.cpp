@@ -81,5 +81,34 @@ TEST(CalibrationTexts, WindQuestionNamesTheUnit) {
     EXPECT_EQ(windQuestion(""), "How many pulses per ?");
 }
 
+TEST(CalibrationTexts, PortStateGivesTheReasonAPortIsNotOpen) {
+    const std::optional<std::int16_t> three = 3;
+    const struct {
+        std::optional<std::int16_t> port;
+        bool open;
+        PortProblem problem;
+        const char* want;
+    } cases[] = {
+        {three, true, {}, "Port 3 open"},
+        {three, false, {}, "Port 3: waiting for the device"},
+        {three,
+         false,
+         {PortFault::NoDevice, "No such file or directory"},
+         "Port 3: waiting for the device"},
+        {three,
+         false,
+         {PortFault::Busy, "Device or resource busy"},
+         "Port 3: in use by another program"},
+        {three,
+         false,
+         {PortFault::NoPermission, "Permission denied"},
+         "Port 3: no permission: add your user to the dialout group, then log in again"},
+        {three, false, {PortFault::Other, "not a serial device"}, "Port 3: not a serial device"},
+        {std::nullopt, false, {PortFault::Busy, ""}, "No port: \"x\" is not a port number"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(calibrationPortState(c.port, "x", c.open, c.problem), c.want);
+}
+
 } // namespace
 } // namespace korvane

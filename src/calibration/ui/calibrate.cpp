@@ -87,7 +87,8 @@ void Calibrate::Form_Load() {
 }
 
 void Calibrate::showPortState() {
-    const QString text = fromLocal8(calibrationPortState(Port, portText_, MSComm2->isOpen()));
+    const QString text =
+        fromLocal8(calibrationPortState(Port, portText_, MSComm2->isOpen(), MSComm2->problem()));
     if (PortState->text() != text) {
         PortState->setText(text);
         PortState->setToolTip(text);

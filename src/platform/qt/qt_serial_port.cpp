@@ -1,5 +1,10 @@
 #include "qt_serial_port.h"
 
+#include "platform/serial_adapters.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace korvane {
 
 namespace {
@@ -20,7 +25,36 @@ QSerialPort::Parity toQt(Parity p) {
     return QSerialPort::NoParity;
 }
 
+bool isCharDevice(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
 } // namespace
+
+PortProblem portProblemFor(QSerialPort::SerialPortError error, const std::string& errorText,
+                           int accessError, bool isCharDevice) {
+    switch (error) {
+    case QSerialPort::NoError:
+        return {};
+    case QSerialPort::DeviceNotFoundError:
+        return {PortFault::NoDevice, errorText};
+    case QSerialPort::PermissionError:
+        if (accessError == EACCES || accessError == EPERM)
+            return {PortFault::NoPermission, errorText};
+        // Gone between the open and the probe: the adapter was just pulled.
+        if (accessError == ENOENT)
+            return {PortFault::NoDevice, errorText};
+        return {PortFault::Busy, errorText};
+    default:
+        break;
+    }
+    // Qt's words for a link to a file or folder are "Inappropriate ioctl for
+    // device", which says nothing to someone who made a wrong link.
+    if (!isCharDevice)
+        return {PortFault::Other, "not a serial device"};
+    return {PortFault::Other, errorText};
+}
 
 QtSerialPort::QtSerialPort(std::string appFolder, QObject* parent)
     : QObject(parent), appFolder_(std::move(appFolder)) {
@@ -66,6 +100,7 @@ void QtSerialPort::open() {
 
 void QtSerialPort::close() {
     wantOpen_ = false;
+    problem_ = {};
     reopenTimer_.stop();
     port_.close();
 }
@@ -82,8 +117,17 @@ bool QtSerialPort::tryOpen() {
     opening_ = true;
     const bool opened = port_.open(QIODevice::ReadOnly);
     opening_ = false;
-    if (!opened)
+    if (!opened) {
+        // Only on a failure, at most every 5 s: two system calls, and the
+        // device itself is never opened to find out.
+        const QSerialPort::SerialPortError error = port_.error();
+        problem_ =
+            portProblemFor(error, port_.errorString().toLocal8Bit().toStdString(),
+                           error == QSerialPort::PermissionError ? deviceAccessError(openPath_) : 0,
+                           isCharDevice(openPath_));
         return false;
+    }
+    problem_ = {};
     // A pseudo-terminal takes these setters too; modem lines are never touched
     // because a pty refuses them.
     port_.setBaudRate(settings_.baud);

@@ -26,6 +26,7 @@ public:
     void open() override;
     void close() override;
     bool isOpen() const override { return port_.isOpen(); }
+    PortProblem problem() const override { return problem_; }
     std::string readInput() override;
     void discardInput() override;
     void setCommEventHandler(std::function<void()> handler) override {
@@ -50,7 +51,18 @@ private:
     int portNumber_ = 1;
     LineSettings settings_;
     int inputLength_ = 0;
+    PortProblem problem_;
     std::function<void()> handler_;
 };
+
+// What a failed QSerialPort::open means for the user.  Qt reports a missing
+// device as DeviceNotFoundError, but a device held by another program (the
+// kernel's EBUSY on an exclusive tty, or Qt's lock file) and one the user may
+// not open (EACCES) both as PermissionError; they are told apart by
+// accessError, the errno of deviceAccessError() on the path (0: it could be
+// opened, so someone else has it).  isCharDevice: the path leads to a
+// character device, so an open that still failed is not a user's mistake.
+PortProblem portProblemFor(QSerialPort::SerialPortError error, const std::string& errorText,
+                           int accessError, bool isCharDevice);
 
 } // namespace korvane
