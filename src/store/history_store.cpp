@@ -75,9 +75,12 @@ OneValue queryOne(const Database& db, const char* sql) {
 } // namespace
 
 HistoryStore::Opened HistoryStore::open(const std::string& path, int createdDate) {
+    // One thread owns a connection, so SQLite's per-call mutex is pure cost
+    // on a scan of a year's minutes.
     sqlite3* raw = nullptr;
     const int openRc =
-        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        sqlite3_open_v2(path.c_str(), &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     Database db(raw);
     if (openRc != SQLITE_OK)
         return {nullptr, storeResultOf(openRc, db)};
@@ -152,7 +155,10 @@ ON CONFLICT(date) DO UPDATE SET
     wind_max = coalesce(max(wind_max, excluded.wind_max), wind_max, excluded.wind_max),
     load_ms = load_ms + excluded.load_ms)sql");
     energyOfDate_ = Statement(db_, "SELECT wh FROM day_total WHERE date = ?1");
-    for (const Statement* s : {&selectMinute_, &insertMinute_, &upsertDay_, &energyOfDate_})
+    selectWind_ = Statement(db_, "SELECT pairs FROM day_wind WHERE date = ?1");
+    upsertWind_ = Statement(db_, "INSERT OR REPLACE INTO day_wind VALUES(?1, ?2)");
+    for (const Statement* s :
+         {&selectMinute_, &insertMinute_, &upsertDay_, &energyOfDate_, &selectWind_, &upsertWind_})
         if (!s->ready())
             return storeResultOf(s->rc(), db_);
     return {};
@@ -224,6 +230,45 @@ StoreResult HistoryStore::writeMinute(const MinuteSummary& m) {
     bindStat(d, 9, mKnown, m.windMax, kTenths);
     d.bind(10, m.loadOnMs);
     rc = d.step();
+    if (rc != SQLITE_DONE)
+        return storeResultOf(rc, db_);
+    return addWindPair(row, isNew);
+}
+
+StoreResult HistoryStore::addWindPair(const MinuteSummary& row, bool isNew) {
+    if (row.packets == 0)
+        return {};
+    pairs_.clear();
+    int rc = SQLITE_OK;
+    if (isNew) {
+        ResetOnExit done(selectWind_);
+        selectWind_.bind(1, row.date);
+        rc = selectWind_.step();
+        if (rc == SQLITE_ROW)
+            pairs_ = selectWind_.bytesAt(0);
+        else if (rc != SQLITE_DONE)
+            return storeResultOf(rc, db_);
+        rows::appendInt32(pairs_, scaled(row.windMean, kMean));
+        rows::appendInt32(pairs_, scaled(row.watts.mean, kMean));
+    } else {
+        // A merged minute changed its means: rebuild the date's pairs from
+        // its rows.  Rare (the clock was set back), so a scan is fine.
+        Statement s(db_, "SELECT wind_mean, w_mean FROM minute WHERE ts BETWEEN "
+                         "(SELECT first_ts FROM day_total WHERE date = ?1) AND "
+                         "(SELECT last_ts FROM day_total WHERE date = ?1) "
+                         "AND date = ?1 AND packets > 0 ORDER BY ts");
+        s.bind(1, row.date);
+        while ((rc = s.step()) == SQLITE_ROW) {
+            rows::appendInt32(pairs_, s.int64At(0));
+            rows::appendInt32(pairs_, s.int64At(1));
+        }
+        if (rc != SQLITE_DONE)
+            return storeResultOf(rc, db_);
+    }
+    ResetOnExit done(upsertWind_);
+    upsertWind_.bind(1, row.date);
+    upsertWind_.bindBlob(2, pairs_);
+    rc = upsertWind_.step();
     return rc == SQLITE_DONE ? StoreResult{} : storeResultOf(rc, db_);
 }
 

@@ -109,7 +109,8 @@ public:
     // bins of `binWidth` (bin k holds [k w, (k+1) w)); empty bins left out.
     // Empty when binWidth is not a positive number.
     std::optional<std::vector<WindBin>> windBins(int fromDate, int toDate, double binWidth);
-    // (mean wind, mean watts) of each minute with packets, oldest first.
+    // (mean wind, mean watts) of each minute with packets, by date and
+    // within a date in the order the minutes were first stored.
     std::optional<std::vector<WindPowerPoint>> windPowerPoints(int fromDate, int toDate);
 
     // Dates whose log has been imported, ascending.
@@ -127,7 +128,7 @@ private:
     StoreResult prepare();
     StoreResult writeMinute(const MinuteSummary& m);
     bool failQuery(int rc);
-    std::optional<std::pair<std::int64_t, std::int64_t>> tsRangeOf(int fromDate, int toDate);
+    StoreResult addWindPair(const MinuteSummary& row, bool isNew);
 
     Database db_;
     std::string path_;
@@ -137,6 +138,9 @@ private:
     Statement insertMinute_;
     Statement upsertDay_;
     Statement energyOfDate_;
+    Statement selectWind_;
+    Statement upsertWind_;
+    std::string pairs_;
 };
 
 // The StoreResult for a SQLite result code on `db` (SQLITE_OK/DONE/ROW: Ok).

@@ -67,6 +67,12 @@ void Statement::bind(int index, std::string_view text) {
                           SQLITE_TRANSIENT);
 }
 
+void Statement::bindBlob(int index, std::string_view bytes) {
+    if (stmt_)
+        sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()),
+                          SQLITE_TRANSIENT);
+}
+
 void Statement::bindNull(int index) {
     if (stmt_)
         sqlite3_bind_null(stmt_, index);
@@ -97,6 +103,17 @@ std::string Statement::textAt(int column) const {
     return text ? std::string(reinterpret_cast<const char*>(text),
                               static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
                 : std::string();
+}
+
+} // namespace korvane
+
+namespace korvane {
+
+std::string_view Statement::bytesAt(int column) const {
+    const void* data = sqlite3_column_blob(stmt_, column);
+    const int n = sqlite3_column_bytes(stmt_, column);
+    return data ? std::string_view(static_cast<const char*>(data), static_cast<std::size_t>(n))
+                : std::string_view();
 }
 
 } // namespace korvane

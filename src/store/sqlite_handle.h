@@ -52,6 +52,7 @@ public:
     void bind(int index, int value) { bind(index, static_cast<std::int64_t>(value)); }
     void bind(int index, double value);
     void bind(int index, std::string_view text);
+    void bindBlob(int index, std::string_view bytes);
     void bindNull(int index);
 
     // SQLITE_ROW, SQLITE_DONE or an error code.
@@ -63,6 +64,8 @@ public:
     std::int64_t int64At(int column) const;
     double doubleAt(int column) const;
     std::string textAt(int column) const;
+    // The bytes of a BLOB (or text) column; valid until the next step or reset.
+    std::string_view bytesAt(int column) const;
 
 private:
     sqlite3_stmt* stmt_ = nullptr;

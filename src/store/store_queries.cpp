@@ -97,30 +97,25 @@ ORDER BY date)sql");
     return out;
 }
 
-// Minutes of a date range lie between the first and last minute of those
-// dates' totals, which narrows a rowid range scan without an index on date
-// (an index would add a tenth to the file).
-std::optional<std::pair<std::int64_t, std::int64_t>> HistoryStore::tsRangeOf(int fromDate,
-                                                                             int toDate) {
-    Statement s(db_, "SELECT min(first_ts), max(last_ts) FROM day_total "
-                     "WHERE date BETWEEN ?1 AND ?2");
-    s.bind(1, fromDate);
-    s.bind(2, toDate);
-    const int rc = s.step();
-    if (rc != SQLITE_ROW) {
-        failQuery(rc);
-        return std::nullopt;
-    }
-    if (s.isNull(0))
-        return std::pair<std::int64_t, std::int64_t>{1, 0};
-    return std::pair{s.int64At(0), s.int64At(1)};
-}
-
 namespace {
 
-constexpr const char* kWindAndWatts = "SELECT wind_mean, w_mean FROM minute "
-                                      "WHERE ts BETWEEN ?1 AND ?2 AND date BETWEEN ?3 AND ?4 "
-                                      "AND packets > 0";
+// Calls f(wind, watts), both in thousandths, for each stored pair of the
+// dates; returns the SQLite code of the scan.
+template <class F> int forEachWindPair(const Database& db, int fromDate, int toDate, F&& f) {
+    Statement s(db, "SELECT pairs FROM day_wind WHERE date BETWEEN ?1 AND ?2 ORDER BY date");
+    if (!s.ready())
+        return s.rc();
+    s.bind(1, fromDate);
+    s.bind(2, toDate);
+    int rc = SQLITE_OK;
+    while ((rc = s.step()) == SQLITE_ROW) {
+        const std::string_view bytes = s.bytesAt(0);
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+        for (std::size_t at = 0; at + rows::kPairBytes <= bytes.size(); at += rows::kPairBytes)
+            f(rows::int32At(p + at), rows::int32At(p + at + 4));
+    }
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
 
 } // namespace
 
@@ -128,54 +123,64 @@ std::optional<std::vector<WindBin>> HistoryStore::windBins(int fromDate, int toD
                                                            double binWidth) {
     if (!(binWidth > 0) || !std::isfinite(binWidth))
         return std::vector<WindBin>{};
-    const auto range = tsRangeOf(fromDate, toDate);
-    if (!range)
-        return std::nullopt;
-    Statement s(db_, kWindAndWatts);
-    s.bind(1, range->first);
-    s.bind(2, range->second);
-    s.bind(3, fromDate);
-    s.bind(4, toDate);
     struct Sum {
         std::int64_t n = 0;
         double watts = 0;
     };
-    std::map<std::int64_t, Sum> bins;
+    // Bins from the first mean wind seen upwards sit in a vector; a bin
+    // width far below the resolution could make that huge, so bins below
+    // the first or too far above go to a map.
+    constexpr std::int64_t kMaxDenseBins = 100000;
+    std::vector<Sum> dense;
+    std::map<std::int64_t, Sum> sparse;
+    std::int64_t first = 0;
+    bool any = false;
     const double scaledWidth = binWidth * rows::kMean;
-    int rc = SQLITE_OK;
-    while ((rc = s.step()) == SQLITE_ROW) {
+    const int rc = forEachWindPair(db_, fromDate, toDate, [&](std::int32_t wind, std::int32_t w) {
         const auto bin =
-            static_cast<std::int64_t>(std::floor(static_cast<double>(s.int64At(0)) / scaledWidth));
-        Sum& sum = bins[bin];
-        ++sum.n;
-        sum.watts += static_cast<double>(s.int64At(1));
-    }
-    if (rc != SQLITE_DONE) {
+            static_cast<std::int64_t>(std::floor(static_cast<double>(wind) / scaledWidth));
+        if (!any) {
+            first = bin;
+            any = true;
+        }
+        Sum* sum = nullptr;
+        const std::int64_t offset = bin - first;
+        if (offset >= 0 && offset < static_cast<std::int64_t>(dense.size())) {
+            sum = &dense[static_cast<std::size_t>(offset)];
+        } else if (offset >= 0 && offset < kMaxDenseBins) {
+            dense.resize(static_cast<std::size_t>(offset + 1));
+            sum = &dense[static_cast<std::size_t>(offset)];
+        } else {
+            sum = &sparse[bin];
+        }
+        ++sum->n;
+        sum->watts += static_cast<double>(w);
+    });
+    if (rc != SQLITE_OK) {
         failQuery(rc);
         return std::nullopt;
     }
+    for (std::size_t i = 0; i < dense.size(); ++i) {
+        if (dense[i].n > 0) {
+            Sum& merged = sparse[first + static_cast<std::int64_t>(i)];
+            merged.n += dense[i].n;
+            merged.watts += dense[i].watts;
+        }
+    }
     std::vector<WindBin> out;
-    out.reserve(bins.size());
-    for (const auto& [bin, sum] : bins)
+    out.reserve(sparse.size());
+    for (const auto& [bin, sum] : sparse)
         out.push_back({static_cast<double>(bin) * binWidth, static_cast<double>(bin + 1) * binWidth,
                        sum.n, sum.watts / static_cast<double>(sum.n) / rows::kMean});
     return out;
 }
 
 std::optional<std::vector<WindPowerPoint>> HistoryStore::windPowerPoints(int fromDate, int toDate) {
-    const auto range = tsRangeOf(fromDate, toDate);
-    if (!range)
-        return std::nullopt;
-    Statement s(db_, kWindAndWatts);
-    s.bind(1, range->first);
-    s.bind(2, range->second);
-    s.bind(3, fromDate);
-    s.bind(4, toDate);
     std::vector<WindPowerPoint> out;
-    int rc = SQLITE_OK;
-    while ((rc = s.step()) == SQLITE_ROW)
-        out.push_back({unscaled(s.int64At(0), rows::kMean), unscaled(s.int64At(1), rows::kMean)});
-    if (rc != SQLITE_DONE) {
+    const int rc = forEachWindPair(db_, fromDate, toDate, [&](std::int32_t wind, std::int32_t w) {
+        out.push_back({unscaled(wind, rows::kMean), unscaled(w, rows::kMean)});
+    });
+    if (rc != SQLITE_OK) {
         failQuery(rc);
         return std::nullopt;
     }

@@ -4,8 +4,10 @@
 #include "minute_aggregator.h"
 #include "sqlite_handle.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 namespace korvane::rows {
 
@@ -28,6 +30,25 @@ inline std::int64_t scaled(double value, double scale) {
 
 inline double unscaled(std::int64_t value, double scale) {
     return static_cast<double>(value) / scale;
+}
+
+// day_wind.pairs: per minute with packets, its mean wind and mean watts in
+// thousandths, each a little-endian 32-bit integer (held at its limits).
+inline constexpr std::size_t kPairBytes = 8;
+
+inline void appendInt32(std::string& blob, std::int64_t value) {
+    const auto v =
+        static_cast<std::uint32_t>(static_cast<std::int32_t>(value < INT32_MIN   ? INT32_MIN
+                                                             : value > INT32_MAX ? INT32_MAX
+                                                                                 : value));
+    for (int shift = 0; shift < 32; shift += 8)
+        blob.push_back(static_cast<char>((v >> shift) & 0xff));
+}
+
+inline std::int32_t int32At(const unsigned char* p) {
+    return static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+        static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 // A minute from the 17 columns date, packets, v_min .. wind_max, load_ms, wh

@@ -33,6 +33,9 @@ CREATE TABLE day_total(
     wh REAL NOT NULL,
     v_min INTEGER, v_max INTEGER, w_max INTEGER, wind_max INTEGER,
     load_ms INTEGER NOT NULL);
+CREATE TABLE day_wind(
+    date INTEGER PRIMARY KEY,
+    pairs BLOB NOT NULL);
 CREATE TABLE log_file(
     date INTEGER PRIMARY KEY,
     name TEXT NOT NULL,

@@ -12,6 +12,9 @@
 //   day_total(date, first_ts, last_ts, minutes, packets, wh, v_min, v_max,
 //             w_max, wind_max, load_ms): the sums of a date's minutes, kept
 //       in the same transaction as each minute.
+//   day_wind(date, pairs): the (mean wind, mean watts) of each of a date's
+//       minutes with packets, packed in one BLOB (see store_rows.h) so a
+//       power curve of a year reads 365 rows instead of half a million.
 //   record(date, seq, minute, v, a, w, rpm, wind, mode): interval records of
 //       imported logs; minute of the day 0..1439; v, a, w in hundredths, rpm
 //       and wind in tenths (a log keeps 2 and 1 decimals).

@@ -119,6 +119,7 @@ TEST_F(StoreTest, ARepeatedMinuteMergesIntoItsRowAndItsDay) {
     first.volts = {11, 12, 13};
     MinuteSummary again = minuteAt(kTs, 20261209, 6, 0.5); // clock set back, later day key
     again.volts = {12, 14, 15};
+    again.windMean = 9.25;
     ASSERT_TRUE(store->commitMinutes(std::array{first}).ok());
     ASSERT_TRUE(store->commitMinutes(std::array{again}).ok());
     EXPECT_EQ(queryRows(path, "SELECT ts, day, packets, volts_min, volts_mean, volts_max, "
@@ -126,6 +127,12 @@ TEST_F(StoreTest, ARepeatedMinuteMergesIntoItsRowAndItsDay) {
               (Rows{{"1796740200", "2026_12_8", "8", "11.0", "13.5", "15.0", "25.0", "1.5"}}));
     EXPECT_EQ(queryRows(path, "SELECT day, minutes, packets, wh, volts_min, volts_max FROM days"),
               (Rows{{"2026_12_8", "1", "8", "1.5", "11.0", "15.0"}}));
+    // The power curve sees one minute with the merged means, not two.
+    const auto points = store->windPowerPoints(20261208, 20261209);
+    ASSERT_TRUE(points);
+    ASSERT_EQ(points->size(), 1u);
+    EXPECT_DOUBLE_EQ((*points)[0].wind, 8.75);
+    EXPECT_DOUBLE_EQ((*points)[0].watts, 31.063);
 }
 
 TEST_F(StoreTest, ARepeatedLocalHourMakesNoDuplicateMinutes) {
