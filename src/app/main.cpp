@@ -1,10 +1,15 @@
 // Korvane: live monitoring and logging of a wind-turbine charging system.
 
+#include "app/log_import_runner.h"
+#include "app/store_sink.h"
 #include "app/tavrel.h"
 #include "config/settings_files.h"
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_serial_port.h"
+#include "recording/log_record.h"
+#include "store/day_date.h"
+#include "store/minute_recorder.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -30,7 +35,24 @@ int main(int argc, char** argv) {
     services.timeFormats = &timeFormats;
     services.numberFormat = korvane::systemNumberFormat();
 
+    // The minute-by-minute history store beside the daily logs; the day's
+    // energy resumes from it.
+    const std::string dbPath = korvane::joinPath(folder, "/korvane.db");
+    const std::string today = korvane::dayKey(clock.now());
+    korvane::MinuteRecorder recorder(dbPath, clock.utcMs(), today);
+    korvane::StoreSink storeSink(recorder);
+    services.sinks.push_back(&storeSink);
+    services.energySoFar = [&recorder](const std::string& day) {
+        return recorder.energyOfDay(day);
+    };
+
     korvane::Tavrel window(services);
     window.show();
+    korvane::LogImportRunner import(dbPath, folder, korvane::dateOfDayKey(today),
+                                    services.numberFormat, &window);
+    QObject::connect(&import, &korvane::LogImportRunner::done, &window,
+                     [&] { storeSink.setImportProblem(import.problem()); });
+    if (import.finished())
+        storeSink.setImportProblem(import.problem());
     return app.exec();
 }

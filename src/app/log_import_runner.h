@@ -1,0 +1,52 @@
+#pragma once
+// Brings the daily logs written before the history store existed into it,
+// one file per turn of the event loop, under a progress dialog with a Cancel
+// button.  Packets, logging and energy go on meanwhile.  A cancelled or
+// interrupted import resumes at the next start; no file is imported twice.
+
+#include "platform/numbers.h"
+#include "store/history_store.h"
+#include "store/log_importer.h"
+
+#include <QObject>
+#include <QTimer>
+#include <memory>
+#include <string>
+
+class QProgressDialog;
+class QWidget;
+
+namespace korvane {
+
+class LogImportRunner final : public QObject {
+    Q_OBJECT
+public:
+    // Starts importing into the store at `dbPath` (a connection of its own,
+    // so the live minutes never wait for it) when there is anything to do;
+    // otherwise finishes at once.  The dialog shows over `owner`.
+    LogImportRunner(const std::string& dbPath, const std::string& appFolder, int today,
+                    NumberFormat fmt, QWidget* owner);
+    ~LogImportRunner() override;
+
+    bool finished() const { return finished_; }
+    // What went wrong, if anything (a file that could not be read, a store
+    // that could not be written); empty when all went well.
+    const std::string& problem() const { return problem_; }
+
+signals:
+    void done();
+
+private:
+    void step();
+    void finish();
+
+    std::unique_ptr<HistoryStore> store_;
+    std::unique_ptr<LogImporter> importer_;
+    QProgressDialog* dialog_ = nullptr;
+    QTimer timer_;
+    int busyTurns_ = 0;
+    bool finished_ = false;
+    std::string problem_;
+};
+
+} // namespace korvane
