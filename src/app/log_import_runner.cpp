@@ -53,8 +53,16 @@ LogImportRunner::~LogImportRunner() {
 }
 
 void LogImportRunner::step() {
-    if (finished_)
+    // A modal progress dialog runs the event loop inside setValue(), where
+    // this timer may fire again: one step at a time.
+    if (finished_ || stepping_)
         return;
+    stepping_ = true;
+    advance();
+    stepping_ = false;
+}
+
+void LogImportRunner::advance() {
     switch (importer_->step()) {
     case ImportStep::Imported:
         busyTurns_ = 0;
@@ -84,13 +92,15 @@ void LogImportRunner::step() {
     const double share = p.bytesTotal > 0
                              ? static_cast<double>(p.bytesDone) / static_cast<double>(p.bytesTotal)
                              : 0.0;
-    dialog_->setValue(static_cast<int>(share * kSteps));
+    if (importer_->finished()) {
+        finish();
+        return;
+    }
     dialog_->setLabelText(QString("Bringing the earlier daily logs into the history store: "
                                   "%1 of %2 files")
                               .arg(p.filesDone)
                               .arg(p.filesTotal));
-    if (importer_->finished())
-        finish();
+    dialog_->setValue(static_cast<int>(share * kSteps));
 }
 
 void LogImportRunner::finish() {

@@ -38,6 +38,7 @@ signals:
 
 private:
     void step();
+    void advance();
     void finish();
 
     std::unique_ptr<HistoryStore> store_;
@@ -46,6 +47,7 @@ private:
     QTimer timer_;
     int busyTurns_ = 0;
     bool finished_ = false;
+    bool stepping_ = false;
     std::string problem_;
 };
 
