@@ -140,15 +140,6 @@ TEST_F(AlarmMonitorTest, NoDataWaitsFromTheStartAndUsesTheEnergyTick) {
     EXPECT_EQ(events[1].change, "cleared");
 }
 
-TEST_F(AlarmMonitorTest, LogBacklogRaisesWithItsRecords) {
-    auto m = makeMonitor();
-    m->logBacklogChanged(2, now());
-    EXPECT_EQ(m->bannerText(), "Log not written: 2 records since 14:00");
-    m->logBacklogChanged(0, now());
-    EXPECT_EQ(m->bannerText(), "");
-    EXPECT_EQ(events.size(), 2u);
-}
-
 TEST_F(AlarmMonitorTest, ACommandFailureShowsOnTheStatusLineUntilOneSucceeds) {
     auto m = makeMonitor();
     QSignalSpy changed(m.get(), &AlarmMonitor::statusChanged);

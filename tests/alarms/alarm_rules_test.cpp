@@ -145,18 +145,6 @@ TEST(AlarmRules, LevelsWithHysteresisAndHoldTime) {
     }
 }
 
-TEST(AlarmRules, RaisedAlarmRemembersItsValueAndTime) {
-    Rig rig;
-    rig.packet(0, with(AlarmKind::BatteryLow, 11.4));
-    rig.packet(310, with(AlarmKind::BatteryLow, 11.42)); // 14:05:10
-    rig.packet(400, with(AlarmKind::BatteryLow, 10.9));
-    const ActiveAlarm& a = rig.engine().state(AlarmKind::BatteryLow);
-    EXPECT_TRUE(a.active);
-    EXPECT_EQ(a.value, 11.42);
-    EXPECT_EQ(a.raisedLocal.hour, 14);
-    EXPECT_EQ(a.raisedLocal.minute, 5);
-}
-
 TEST(AlarmRules, SwitchedOffLevelsNeverRaise) {
     AlarmSettings s = levelsOn();
     s.levels[index(AlarmKind::BatteryLow)].on = false;
@@ -216,14 +204,6 @@ TEST(AlarmRules, NoDataSwitchedOffNeverRaises) {
     EXPECT_EQ(rig.tick(86400), "");
 }
 
-TEST(AlarmRules, NoDataMinutesMayBeFractional) {
-    AlarmSettings s = levelsOn();
-    s.noDataMinutes = 0.5;
-    Rig rig(s);
-    EXPECT_EQ(rig.tick(25), "");
-    EXPECT_EQ(rig.tick(30), "R0");
-}
-
 TEST(AlarmRules, LogNotWrittenFollowsTheBacklogWithoutASwitch) {
     AlarmSettings off; // every switch off
     Rig rig(off);
@@ -247,15 +227,6 @@ TEST(AlarmRules, SwitchingOffClearsWithTheLastValueAndRestartsHolds) {
     // The RPM hold began under the old settings and starts again.
     EXPECT_EQ(rig.packet(21, with(AlarmKind::RpmHigh, 1600)), "");
     EXPECT_EQ(rig.packet(31, with(AlarmKind::RpmHigh, 1600)), "R1600");
-}
-
-TEST(AlarmRules, SwitchingNoDataOffClearsIt) {
-    Rig rig;
-    rig.tick(600);
-    AlarmSettings s = levelsOn();
-    s.noDataOn = false;
-    EXPECT_EQ(describe(rig.engine().setSettings(s, rig.at(700))), "C11");
-    EXPECT_EQ(rig.tick(900), "");
 }
 
 } // namespace

@@ -99,17 +99,5 @@ TEST(AlarmText, EventAndCommandArguments) {
               (std::vector<std::string>{"No data", "cleared", "12", "min", "14:05"}));
 }
 
-TEST(AlarmText, Notices) {
-    const LocalDateTime t{2026, 3, 14, 8, 7, 0, 0};
-    const AlarmNotice raised =
-        alarmNotice(alarmEvent({AlarmKind::BatteryLow, true, 11.42}, 0, ""), t, kDot);
-    EXPECT_EQ(raised.summary, "Battery low");
-    EXPECT_EQ(raised.body, "11.42 V since 08:07");
-    const AlarmNotice cleared =
-        alarmNotice(alarmEvent({AlarmKind::LogNotWritten, false, 0}, 0, ""), t, kDot);
-    EXPECT_EQ(cleared.summary, "Log not written cleared");
-    EXPECT_EQ(cleared.body, "0 records at 08:07");
-}
-
 } // namespace
 } // namespace korvane
