@@ -12,16 +12,19 @@ namespace korvane::test {
 namespace {
 
 struct Session {
+    MainWindowFixture& f;
     MinuteRecorder recorder;
     StoreSink sink{recorder};
 
-    Session(MainWindowFixture& f, const std::string& db)
-        : recorder(db, f.clock.utcMs(), dayKey(f.clock.now())) {
+    Session(MainWindowFixture& fixture, const std::string& db)
+        : f(fixture), recorder(db, f.clock.utcMs(), dayKey(f.clock.now())) {
         f.extraSinks = {&sink};
         f.energySoFar = [this](const std::string& day) { return recorder.energyOfDay(day); };
         f.port = nullptr;
         f.start();
     }
+    // The window tells the sink of the exit as it goes: it must go first.
+    ~Session() { f.window.reset(); }
 };
 
 double scalar(const std::string& db, const char* sql) {

@@ -49,6 +49,8 @@ struct SinkFixture : MainWindowFixture {
     std::map<std::string, double> stored; // what a store would resume from
 
     SinkFixture() : MainWindowFixture(defaultProgramConfig(), {"1", "0", "1", "6", "2"}) {}
+    // The window tells its sinks of the exit as it goes: it must go first.
+    ~SinkFixture() { window.reset(); }
     Tavrel& startWithSink() {
         extraSinks = {&sink};
         energySoFar = [this](const std::string& day) { return stored[day]; };
