@@ -71,6 +71,15 @@ struct LogRecordRow {
     std::int16_t mode = 0;
 };
 
+// An alarm raised or cleared.
+struct AlarmEventRow {
+    std::int64_t ts = 0; // UTC seconds
+    std::string name;    // "Battery low"
+    std::string state;   // "raised" or "cleared"
+    double value = 0;    // what raised or cleared it, in the alarm's unit
+    bool operator==(const AlarmEventRow&) const = default;
+};
+
 class HistoryStore {
 public:
     static constexpr int kBusyTimeoutMs = 50;
@@ -119,6 +128,11 @@ public:
     // imported, in one transaction.  A date already imported is left alone.
     StoreResult importLog(int date, const std::string& name, std::int64_t bytes,
                           std::span<const LogRecordRow> records);
+
+    // Appends alarm events, in order, in one transaction.
+    StoreResult recordAlarmEvents(std::span<const AlarmEventRow> events);
+    // Events with fromTs <= ts <= toTs, in the order they were recorded.
+    std::optional<std::vector<AlarmEventRow>> alarmEvents(std::int64_t fromTs, std::int64_t toTs);
 
     // Why the last query came back empty-handed.
     const StoreResult& lastError() const { return lastError_; }

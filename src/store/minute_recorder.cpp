@@ -25,7 +25,7 @@ void MinuteRecorder::packet(const Reading& reading, std::int64_t utcMs, const st
     lastEventMs_ = utcMs;
     if (auto m = aggregator_.packet(reading, utcMs, day))
         ended(*m, utcMs);
-    else if ((!store_ || !held_.empty()) && due(utcMs))
+    else if (pending() && due(utcMs))
         service(utcMs);
 }
 
@@ -33,13 +33,33 @@ void MinuteRecorder::energy(double whAdded, std::int64_t utcMs, const std::strin
     lastEventMs_ = utcMs;
     if (auto m = aggregator_.energy(whAdded, utcMs, day))
         ended(*m, utcMs);
-    else if ((!store_ || !held_.empty()) && due(utcMs))
+    else if (pending() && due(utcMs))
         service(utcMs);
 }
 
+void MinuteRecorder::alarmEvent(const AlarmEventRow& event, std::int64_t utcMs) {
+    lastEventMs_ = utcMs;
+    if (heldEvents_.size() >= kMaxHeldEvents)
+        heldEvents_.pop_front();
+    heldEvents_.push_back(event);
+    if (store_ && held_.empty())
+        flushEvents(utcMs);
+}
+
 void MinuteRecorder::poll(std::int64_t utcMs) {
-    if ((!store_ || !held_.empty()) && due(utcMs))
+    if (pending() && due(utcMs))
         service(utcMs);
+}
+
+void MinuteRecorder::flushEvents(std::int64_t utcMs) {
+    if (heldEvents_.empty() || !store_)
+        return;
+    const std::vector<AlarmEventRow> events(heldEvents_.begin(), heldEvents_.end());
+    const StoreResult result = store_->recordAlarmEvents(events);
+    if (result.ok())
+        heldEvents_.clear();
+    else
+        fail(result, "write", utcMs);
 }
 
 void MinuteRecorder::close(std::int64_t utcMs) {
@@ -49,6 +69,8 @@ void MinuteRecorder::close(std::int64_t utcMs) {
         return;
     while (!held_.empty() && store_ && flushBatch(utcMs)) {
     }
+    if (held_.empty())
+        flushEvents(utcMs);
 }
 
 double MinuteRecorder::energyOfDay(const std::string& day) {
@@ -112,6 +134,9 @@ void MinuteRecorder::service(std::int64_t utcMs) {
         return;
     if (!held_.empty())
         flushBatch(utcMs);
+    // Events go after the minutes they happened in.
+    if (held_.empty())
+        flushEvents(utcMs);
 }
 
 void MinuteRecorder::fail(const StoreResult& result, const char* action, std::int64_t utcMs) {

@@ -43,6 +43,11 @@ public:
     void packet(const Reading& reading, std::int64_t utcMs, const std::string& day);
     // The energy timer added `whAdded` Wh at `utcMs`.
     void energy(double whAdded, std::int64_t utcMs, const std::string& day);
+    // An alarm raised or cleared at `utcMs`: written at once, or kept in
+    // memory (at most kMaxHeldEvents, oldest dropped) with the minutes while
+    // the store is out of reach.
+    void alarmEvent(const AlarmEventRow& event, std::int64_t utcMs);
+    static constexpr std::size_t kMaxHeldEvents = 10000;
     // Retries a failed open or write once its delay has passed.  Call it
     // from a timer (every few seconds is plenty) so held minutes are written
     // even while no packets arrive.
@@ -74,6 +79,8 @@ private:
     void service(std::int64_t utcMs);
     bool tryOpen(std::int64_t utcMs);
     bool flushBatch(std::int64_t utcMs);
+    void flushEvents(std::int64_t utcMs);
+    bool pending() const { return !store_ || !held_.empty() || !heldEvents_.empty(); }
     void fail(const StoreResult& result, const char* action, std::int64_t utcMs);
     bool setAside(std::int64_t utcMs);
 
@@ -82,6 +89,7 @@ private:
     MinuteAggregator aggregator_;
     std::unique_ptr<HistoryStore> store_;
     std::deque<MinuteSummary> held_;
+    std::deque<AlarmEventRow> heldEvents_;
     std::vector<MinuteSummary> batch_;
     std::size_t dropped_ = 0;
     std::int64_t nextTryMs_ = 0;

@@ -101,10 +101,27 @@ int toVersion1(const Database& db, const MigrationContext& context) {
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
+// Version 2: alarm raises and clears, oldest first by their order of arrival
+// (ts alone can repeat when the clock is set back).
+const char* const kSchema2 = R"sql(
+CREATE TABLE alarm_event(
+    id INTEGER PRIMARY KEY,
+    ts INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    state TEXT NOT NULL,
+    value REAL);
+CREATE INDEX alarm_event_ts ON alarm_event(ts);
+CREATE VIEW alarms AS SELECT ts, name, state, value FROM alarm_event ORDER BY id;
+)sql";
+
+int toVersion2(const Database& db, const MigrationContext&) {
+    return db.exec(kSchema2);
+}
+
 } // namespace
 
 const std::vector<MigrationStep>& migrationSteps() {
-    static const std::vector<MigrationStep> steps{toVersion1};
+    static const std::vector<MigrationStep> steps{toVersion1, toVersion2};
     return steps;
 }
 

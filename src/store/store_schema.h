@@ -22,8 +22,10 @@
 //       date's records; v_min is the lowest non-zero interval peak.
 //   log_file(date, name, bytes, records): logs already imported.
 //   meta(key, value): 'created_date' (yyyymmdd).
+//   alarm_event(id, ts, name, state, value): alarm raises and clears; ts in
+//       UTC seconds, state "raised" or "cleared" (version 2).
 // Views `minutes`, `days` and `records` give the same data in plain units
-// with the text day key.
+// with the text day key; `alarms(ts, name, state, value)` the alarm events.
 
 #include "sqlite_handle.h"
 

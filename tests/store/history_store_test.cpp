@@ -66,8 +66,10 @@ TEST_F(StoreTest, ViewsHaveExactlyTheDocumentedColumns) {
     EXPECT_EQ(test::columnNames(path, "records"),
               (std::vector<std::string>{"day", "seq", "time", "volts", "amps", "watts", "rpm",
                                         "wind", "mode"}));
+    EXPECT_EQ(test::columnNames(path, "alarms"),
+              (std::vector<std::string>{"ts", "name", "state", "value"}));
     EXPECT_EQ(queryOne(path, "PRAGMA journal_mode"), "wal");
-    EXPECT_EQ(queryOne(path, "PRAGMA user_version"), "1");
+    EXPECT_EQ(queryOne(path, "PRAGMA user_version"), "2");
 }
 
 TEST_F(StoreTest, MinutesViewGivesPlainUnitsAtTheStoredResolution) {
@@ -194,11 +196,18 @@ TEST_F(StoreTest, EveryEarlierVersionMigratesToTheCurrentOne) {
             ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
             const Database db(raw);
             ASSERT_EQ(migrate(db, 0, from, {20200101}), SQLITE_OK);
+            // What an older file holds comes through the migration.
+            if (from >= 1) {
+                ASSERT_EQ(db.exec("INSERT INTO minute(ts, date, packets, load_ms, wh) "
+                                  "VALUES(1796731200, 20261208, 0, 0, 2.5)"),
+                          SQLITE_OK);
+            }
         }
         auto opened = HistoryStore::open(file, 20261208);
         ASSERT_TRUE(opened.result.ok()) << from << ": " << opened.result.text;
         EXPECT_EQ(queryOne(file, "PRAGMA user_version"), std::to_string(current));
-        EXPECT_EQ(queryOne(file, "SELECT count(*) FROM minutes"), "0");
+        EXPECT_EQ(queryOne(file, "SELECT count(*) FROM minutes"), from >= 1 ? "1" : "0");
+        EXPECT_EQ(queryOne(file, "SELECT count(*) FROM alarms"), "0");
         EXPECT_EQ(opened.store->createdDate(), from == 0 ? 20261208 : 20200101);
     }
 }
@@ -219,12 +228,13 @@ TEST_F(StoreTest, ANewerVersionIsRefusedAndLeftUntouched) {
         sqlite3* raw = nullptr;
         ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
         const Database db(raw);
-        ASSERT_EQ(db.exec("CREATE TABLE future(x); PRAGMA user_version = 2"), SQLITE_OK);
+        ASSERT_EQ(db.exec("CREATE TABLE future(x); PRAGMA user_version = 3"), SQLITE_OK);
     }
+    ASSERT_EQ(currentSchemaVersion(), 2);
     const std::string before = dir.read("korvane.db");
     const auto opened = HistoryStore::open(path, 20261208);
     EXPECT_EQ(opened.result.status, StoreStatus::TooNew);
-    EXPECT_EQ(opened.result.text, "written by a newer Korvane (schema 2, this one knows 1)");
+    EXPECT_EQ(opened.result.text, "written by a newer Korvane (schema 3, this one knows 2)");
     EXPECT_FALSE(opened.store);
     EXPECT_EQ(dir.read("korvane.db"), before);
     EXPECT_EQ(queryOne(path, "PRAGMA journal_mode"), "delete");
