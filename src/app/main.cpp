@@ -1,5 +1,7 @@
 // Korvane: live monitoring and logging of a wind-turbine charging system.
 
+#include "alarms/ui/alarm_monitor.h"
+#include "alarms/ui/alarms_dialog.h"
 #include "app/log_import_runner.h"
 #include "app/store_sink.h"
 #include "app/tavrel.h"
@@ -46,7 +48,27 @@ int main(int argc, char** argv) {
         return recorder.energyOfDay(day);
     };
 
+    // Alarms follow the live data, and their raises and clears go into the
+    // store beside the minutes.
+    korvane::AlarmMonitorSetup alarmSetup;
+    alarmSetup.appFolder = folder;
+    alarmSetup.clock = &clock;
+    alarmSetup.numberFormat = services.numberFormat;
+    korvane::AlarmMonitor alarms(std::move(alarmSetup));
+    alarms.setEventRecorder([&recorder](const korvane::AlarmEvent& e) {
+        recorder.alarmEvent({e.utcSeconds, e.name, e.change, e.value}, e.utcSeconds * 1000);
+    });
+    services.sinks.push_back(&alarms);
+    korvane::QtMessageSink alarmMessages(nullptr);
+    services.windowButtons.push_back(
+        {"Alarms", "Alarms", [&](QWidget* owner) {
+             if (korvane::openAlarmsDialog(owner, folder, services.numberFormat, alarmMessages))
+                 alarms.reload();
+         }});
+
     korvane::Tavrel window(services);
+    QObject::connect(&alarms, &korvane::AlarmMonitor::statusChanged, &window,
+                     &korvane::Tavrel::refreshSinkLines);
     window.show();
     korvane::LogImportRunner import(dbPath, folder, korvane::dateOfDayKey(today),
                                     services.numberFormat, &window);

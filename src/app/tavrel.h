@@ -75,6 +75,9 @@ public:
     SerialPort& serialPort() { return *MSComm1; }
 
 public slots:
+    // Re-reads the sinks' status and banner lines (a sink changed them
+    // outside an event the window told it of).
+    void refreshSinkLines() { updateSinkStatus(); }
     void Setup_Click();
     void CalibrateButton_Click();
     void ShowLogs_Click();
