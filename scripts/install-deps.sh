@@ -9,7 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick
     fonts-liberation2 fonts-urw-base35
-    libsqlite3-dev sqlite3 qt6-charts-dev
+    libsqlite3-dev sqlite3 qt6-charts-dev libqt6opengl6-dev dbus-daemon
 )
 
 missing=()
