@@ -84,6 +84,13 @@ void Graph::Form_Load() {
     }
 }
 
+void Graph::showDay(int year, int month, int day) {
+    DateY1->setText(QString::number(year));
+    DateM1->setText(QString::number(month));
+    DateD1->setText(QString::number(day));
+    Command1_Click();
+}
+
 void Graph::Command1_Click() {
     const QueryFields fields{toLocal8(DateY1->text()), toLocal8(DateM1->text()),
                              toLocal8(DateD1->text()), toLocal8(Time1h->text()),

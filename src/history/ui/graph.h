@@ -52,6 +52,10 @@ public:
           const Clock& clock, MessageSink& messages, QWidget* parent = nullptr);
     ~Graph() override;
 
+    // Fills the date fields with the day and runs the query as "Display"
+    // does (the time fields are left as they are).
+    void showDay(int year, int month, int day);
+
     // The loaded records and the view, read-only.
     int recordCount() const { return RecordCount; }
     double firstIndex() const { return FirstIndex; }

@@ -1,0 +1,79 @@
+#include "trends_reader.h"
+
+#include "platform/files.h"
+
+#include <sys/stat.h>
+
+namespace korvane {
+
+TrendsReader::TrendsReader(const std::string& appFolder)
+    : path_(joinPath(appFolder, "/korvane.db")) {
+    // HistoryStore::open creates and migrates what is missing; a window that
+    // only looks must not leave an empty store behind, so an absent or
+    // zero-length file (what an interrupted first start can leave) is "no
+    // history" and is not opened at all.
+    struct stat info {};
+    if (::stat(path_.c_str(), &info) != 0 || (S_ISREG(info.st_mode) && info.st_size == 0)) {
+        status_ = Status::NoHistory;
+        problem_ = "No history yet: Korvane has not recorded any minutes in " + path_ + ".";
+        return;
+    }
+    auto opened = HistoryStore::open(path_, 0);
+    if (!opened.result.ok()) {
+        status_ = Status::Failed;
+        fail(opened.result);
+        return;
+    }
+    store_ = std::move(opened.store);
+}
+
+TrendsReader::~TrendsReader() = default;
+
+// A failed query leaves the status alone: the next range may read fine
+// (a busy moment), so only the text changes.
+void TrendsReader::fail(const StoreResult& r) {
+    problem_ = "Cannot read the history store (" + path_ + "): " + r.text + ".";
+}
+
+std::optional<DateRange> TrendsReader::storedSpan() {
+    if (!store_)
+        return std::nullopt;
+    const std::vector<DayTotal>* all = days({0, 99991231});
+    if (!all || all->empty())
+        return std::nullopt;
+    return DateRange{all->front().date, all->back().date};
+}
+
+const std::vector<DayTotal>* TrendsReader::days(DateRange range) {
+    if (!store_)
+        return nullptr;
+    if (daysRange_ == range)
+        return &days_;
+    auto read = store_->dayTotals(range.from, range.to);
+    if (!read) {
+        fail(store_->lastError());
+        daysRange_.reset();
+        return nullptr;
+    }
+    days_ = std::move(*read);
+    daysRange_ = range;
+    return &days_;
+}
+
+const std::vector<WindPowerPoint>* TrendsReader::points(DateRange range) {
+    if (!store_)
+        return nullptr;
+    if (pointsRange_ == range)
+        return &points_;
+    auto read = store_->windPowerPoints(range.from, range.to);
+    if (!read) {
+        fail(store_->lastError());
+        pointsRange_.reset();
+        return nullptr;
+    }
+    points_ = std::move(*read);
+    pointsRange_ = range;
+    return &points_;
+}
+
+} // namespace korvane

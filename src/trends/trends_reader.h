@@ -1,0 +1,54 @@
+#pragma once
+// What the Trends window reads: korvane.db opened on its own connection
+// only when it already exists (never created here), and the daily totals
+// and wind/power pairs of a range, kept until the range changes.
+
+#include "date_range.h"
+#include "store/history_store.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+class TrendsReader {
+public:
+    enum class Status {
+        Ok,
+        NoHistory, // no korvane.db (or an empty file) in the app folder
+        Failed,    // it exists but cannot be opened: `problem()` says why
+    };
+
+    // Opens `<appFolder>/korvane.db`.
+    explicit TrendsReader(const std::string& appFolder);
+    ~TrendsReader();
+
+    Status status() const { return status_; }
+    // The text to show in place of the charts when not Ok, or after a
+    // query that returned nothing:
+    // "No history yet: ..." or "Cannot read the history store (...): ...".
+    const std::string& problem() const { return problem_; }
+
+    // First and last stored dates; nothing when the store holds none.
+    std::optional<DateRange> storedSpan();
+    // Every stored date of the range (see HistoryStore::dayTotals); nothing
+    // when the read failed (problem() then says why).
+    const std::vector<DayTotal>* days(DateRange range);
+    // (mean wind, mean watts) of the range's minutes with packets.
+    const std::vector<WindPowerPoint>* points(DateRange range);
+
+private:
+    void fail(const StoreResult& r);
+
+    Status status_ = Status::Ok;
+    std::string problem_;
+    std::string path_;
+    std::unique_ptr<HistoryStore> store_;
+    std::optional<DateRange> daysRange_, pointsRange_;
+    std::vector<DayTotal> days_;
+    std::vector<WindPowerPoint> points_;
+};
+
+} // namespace korvane

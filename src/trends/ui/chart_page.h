@@ -1,0 +1,41 @@
+#pragma once
+// A chart area that is either a chart or a plain sentence in its place
+// ("No data from ... to ...", or why the store cannot be read).
+
+#include <QChartView>
+#include <QWidget>
+
+class QLabel;
+class QStackedLayout;
+
+namespace korvane {
+
+class ChartPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChartPage(const QString& name, QWidget* parent = nullptr);
+
+    QChart* chart() const { return view_->chart(); }
+    QChartView* view() const { return view_; }
+
+    // Removes every series and axis, ready for a new drawing.
+    void clear();
+    void showChart();
+    void showMessage(const QString& text);
+    bool showingMessage() const;
+    QString message() const;
+
+private:
+    QChartView* view_ = nullptr;
+    QLabel* message_ = nullptr;
+    QStackedLayout* stack_ = nullptr;
+};
+
+// Days-since-epoch serial of a date as the milliseconds a QDateTimeAxis
+// wants: local midnight of that date.
+qint64 localMidnightMs(int date);
+
+// The date as the user writes it ("8/12/2026" by the short date format).
+QString dateText(int date, const class TimeFormats& formats);
+
+} // namespace korvane

@@ -1,0 +1,197 @@
+// The Trends window over a small store of hand-made minutes: what each tab
+// shows, the history window asked for on a double-click, the CSV written.
+
+#include "config/program_config.h"
+#include "platform/files.h"
+#include "store_fixture.h"
+#include "support/temp_dir.h"
+#include "trends/ui/battery_tab.h"
+#include "trends/ui/energy_tab.h"
+#include "trends/ui/power_curve_tab.h"
+#include "trends/ui/trends_window.h"
+
+#include <QAreaSeries>
+#include <QBarSet>
+#include <QDoubleSpinBox>
+#include <QHeaderView>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QStackedBarSeries>
+#include <QTabWidget>
+#include <QTableView>
+#include <QValueAxis>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace korvane {
+namespace {
+
+using test::minuteOf;
+
+class TrendsWindow : public ::testing::Test {
+protected:
+    TrendsWindow() {
+        ProgramConfig config = defaultProgramConfig();
+        config.WSUnits = "m/s";
+        dir.write("prog.cfg", formatProgramConfig(config));
+    }
+
+    // 1 Mar: 4 minutes, 2 Mar: nothing, 3 Mar: an imported log only,
+    // 4 Mar: 2 minutes (one with a low 11.8 V).
+    void writeStore() {
+        test::writeMinutes(
+            dir.file("korvane.db"),
+            {minuteOf(20260301, 600, 2.2, 40, 0.5), minuteOf(20260301, 601, 2.7, 60, 1),
+             minuteOf(20260301, 602, 2.5, 50, 1.5),
+             minuteOf(20260301, 603, 5.1, 300, 5, 12.2, 14.1),
+             minuteOf(20260304, 0, 5.9, 340, 4, 11.8, 13), minuteOf(20260304, 1, 7.5, 700, 6)});
+        auto store = HistoryStore::open(dir.file("korvane.db"), 20260301).store;
+        const LogRecordRow records[] = {{600, 12.9, 3, 38.7, 200, 4, 1},
+                                        {601, 13.2, 4, 52.8, 250, 5, 0}};
+        ASSERT_TRUE(store->importLog(20260303, "2026_3_3.txt", 100, records).ok());
+    }
+
+    Trends& open() {
+        TrendsServices services{dir.path(), NumberFormat{'.'}, clock, times, messages, {}, {}};
+        services.chooseSaveFile = [this](QWidget*, const std::string& suggested) {
+            suggestions.push_back(suggested);
+            return savePath;
+        };
+        services.openHistoryDay = [this](QWidget*, int date) { historyDays.push_back(date); };
+        window = std::make_unique<Trends>(std::move(services));
+        window->chooseDates(20260301, 20260304);
+        return *window;
+    }
+
+    test::TempDir dir;
+    FakeClock clock{LocalDateTime{2026, 3, 4, 18, 0, 0, 0}};
+    FixedTimeFormats times;
+    RecordingMessageSink messages;
+    std::string savePath;
+    std::vector<std::string> suggestions;
+    std::vector<int> historyDays;
+    std::unique_ptr<Trends> window;
+};
+
+TEST_F(TrendsWindow, EnergyBarsTotalsHoverAndDoubleClick) {
+    writeStore();
+    Trends& w = open();
+    EXPECT_EQ(w.windowTitle(), "Trends");
+    EnergyTab* tab = w.energyTab();
+    EXPECT_EQ(tab->headline(), "Total 18 Wh over 2 days, mean 9 Wh a day (1 day from imported "
+                               "logs, energy unknown)");
+    auto* series = tab->page()->chart()->series().value(0);
+    auto* bars = qobject_cast<QStackedBarSeries*>(series);
+    ASSERT_NE(bars, nullptr);
+    ASSERT_EQ(bars->count(), 2); // measured and unknown
+    const QBarSet* known = bars->barSets()[0];
+    EXPECT_EQ(known->count(), 4);
+    EXPECT_DOUBLE_EQ(known->at(0), 8);
+    EXPECT_DOUBLE_EQ(known->at(1), 0);
+    EXPECT_DOUBLE_EQ(known->at(2), 0);
+    EXPECT_DOUBLE_EQ(known->at(3), 10);
+    EXPECT_GT(bars->barSets()[1]->at(2), 0); // the imported day stands apart
+
+    emit bars->barSets()[0]->hovered(true, 3);
+    EXPECT_EQ(tab->lastHoverText(), "4/03/2026\nEnergy 10 Wh\nPeak 1050 W\nLoad on 1 min");
+    EXPECT_EQ(tab->barText(2), "3/03/2026\nEnergy unknown (imported log)\nPeak 52.8 W");
+    EXPECT_EQ(tab->barText(1), "2/03/2026\nNothing recorded");
+
+    emit bars->barSets()[0]->doubleClicked(3);
+    emit bars->barSets()[0]->doubleClicked(1); // no record: nothing to open
+    EXPECT_EQ(historyDays, std::vector<int>{20260304});
+}
+
+TEST_F(TrendsWindow, PowerCurveBinsMinutesAndHollowsThinBins) {
+    writeStore();
+    Trends& w = open();
+    w.tabs()->setCurrentIndex(Trends::PowerCurvePage);
+    PowerCurveTab* tab = w.powerCurveTab();
+    ASSERT_FALSE(tab->page()->showingMessage()) << tab->page()->message().toStdString();
+    ASSERT_EQ(tab->bins().size(), 3u);
+    EXPECT_EQ(tab->bins()[0].windFrom, 2);
+    EXPECT_EQ(tab->bins()[0].minutes, 3);
+    EXPECT_DOUBLE_EQ(tab->bins()[0].meanWatts, 50);
+    EXPECT_TRUE(tab->bins()[0].reliable);
+    EXPECT_FALSE(tab->bins()[1].reliable); // [5, 6): two minutes
+    EXPECT_EQ(tab->binText(5.5), "5 to 6 m/s\n2 minutes, mean 320 W\nFewer than 3 minutes: "
+                                 "unreliable");
+
+    QChart* chart = tab->page()->chart();
+    const auto hollow = qobject_cast<QScatterSeries*>(chart->series().value(3));
+    ASSERT_NE(hollow, nullptr);
+    EXPECT_EQ(hollow->count(), 2); // [5, 6) and [7, 8)
+    EXPECT_EQ(hollow->brush().style(), Qt::NoBrush);
+    const auto* x = qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).value(0));
+    ASSERT_NE(x, nullptr);
+    EXPECT_TRUE(x->titleText().contains("m/s"));
+
+    tab->binWidth()->setValue(5); // rebinned without reading again
+    ASSERT_EQ(tab->bins().size(), 2u);
+    EXPECT_EQ(tab->bins()[0].minutes, 3);
+    EXPECT_EQ(tab->bins()[1].minutes, 3);
+}
+
+TEST_F(TrendsWindow, BatteryBandPerDayWithRubberBandZoom) {
+    writeStore();
+    Trends& w = open();
+    w.tabs()->setCurrentIndex(Trends::BatteryPage);
+    BatteryTab* tab = w.batteryTab();
+    EXPECT_EQ(tab->bandDays(), 3); // 1, 3 and 4 March
+    const auto* band = qobject_cast<QAreaSeries*>(tab->page()->chart()->series().value(0));
+    ASSERT_NE(band, nullptr);
+    EXPECT_DOUBLE_EQ(band->lowerSeries()->at(2).y(), 11.8);
+    EXPECT_DOUBLE_EQ(band->upperSeries()->at(0).y(), 14.1);
+    EXPECT_EQ(tab->page()->view()->rubberBand(), QChartView::RectangleRubberBand);
+}
+
+TEST_F(TrendsWindow, DaysTableSortsAndExportsWhatItShows) {
+    writeStore();
+    Trends& w = open();
+    w.tabs()->setCurrentIndex(Trends::DaysPage);
+    QTableView* table = w.daysTab()->table();
+    ASSERT_EQ(table->model()->rowCount(), 3);
+    EXPECT_EQ(table->model()->index(1, 1).data().toString(), "unknown");
+    EXPECT_EQ(table->model()->index(2, 2).data().toString(), "11.8");
+
+    table->sortByColumn(1, Qt::DescendingOrder); // energy: 10, 8, unknown
+    EXPECT_EQ(table->model()->index(0, 0).data().toString(), "4/03/2026");
+
+    savePath = dir.file("days.csv");
+    w.daysTab()->exportCsv();
+    ASSERT_EQ(suggestions, std::vector<std::string>{"korvane-days-2026-03-01-to-2026-03-04.csv"});
+    EXPECT_EQ(dir.read("days.csv"),
+              "Day,Energy (Wh),Lowest volts,Highest volts,Peak watts,Highest wind (m/s),"
+              "Load on (min),Packets\r\n"
+              "2026-03-04,10,11.8,13.5,1050,9.5,1,12\r\n"
+              "2026-03-01,8,12.2,14.1,450,7.1,2,24\r\n"
+              "2026-03-03,,12.9,13.2,52.8,5,,\r\n");
+
+    savePath.clear(); // cancelled: nothing written, nothing said
+    w.daysTab()->exportCsv();
+    savePath = dir.file("no-such-folder/days.csv");
+    w.daysTab()->exportCsv();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("Cannot write " + savePath), std::string::npos);
+}
+
+TEST_F(TrendsWindow, EmptyRangeAndMissingStoreSaySo) {
+    writeStore();
+    Trends& w = open();
+    w.chooseDates(20260201, 20260207);
+    EXPECT_EQ(w.energyTab()->page()->message(), "No data from 1/02/2026 to 7/02/2026.");
+    w.tabs()->setCurrentIndex(Trends::DaysPage);
+    EXPECT_EQ(w.daysTab()->message(), "No data from 1/02/2026 to 7/02/2026.");
+    w.choosePreset(RangePreset::All);
+    EXPECT_EQ(w.range(), (DateRange{20260301, 20260304}));
+
+    test::TempDir empty;
+    TrendsServices services{empty.path(), NumberFormat{'.'}, clock, times, messages, {}, {}};
+    Trends none(std::move(services));
+    EXPECT_TRUE(none.storeProblem().startsWith("No history yet"))
+        << none.storeProblem().toStdString();
+    EXPECT_FALSE(fileExists(empty.file("korvane.db")));
+}
+
+} // namespace
+} // namespace korvane
