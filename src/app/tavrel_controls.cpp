@@ -125,6 +125,11 @@ void Tavrel::buildControls() {
     SinkStatus->setWordWrap(true);
     SinkStatus->setPalette(alert);
     SinkStatus->hide();
+    // A long reason wraps within the window instead of widening it.
+    for (QLabel* line : {PortStatus, LogStatus, SinkStatus}) {
+        line->setWordWrap(true);
+        line->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
     AlarmBanner = new QLabel(this);
     AlarmBanner->setObjectName("AlarmBanner");
     AlarmBanner->setWordWrap(true);

@@ -119,6 +119,7 @@ TEST(MainWindowPortLine, AnOpenButSilentPortIsNotCalledOpenAndItsValuesGoGrey) {
     f.window->Timer3_Timer();
     EXPECT_EQ(status->text(), "Port 1: /dev/ttyS0 (open)");
     const auto rowsBefore = f.rows();
+    const int widthBefore = f.window->sizeHint().width();
     f.clock.advanceSeconds(3);
     f.window->Timer3_Timer();
     EXPECT_EQ(status->text(),
@@ -126,6 +127,7 @@ TEST(MainWindowPortLine, AnOpenButSilentPortIsNotCalledOpenAndItsValuesGoGrey) {
               "wiring, and that this is the right port)");
     EXPECT_EQ(valueColour(), QColor(150, 150, 150));
     EXPECT_EQ(f.rows(), rowsBefore); // only the colour changes
+    EXPECT_EQ(f.window->sizeHint().width(), widthBefore); // the long line wraps
 
     f.port->receive("[<V>512</V><I>130</I>]");
     EXPECT_EQ(status->text(), "Port 1: /dev/ttyS0 (open)");
