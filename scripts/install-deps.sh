@@ -10,6 +10,7 @@ packages=(
     xvfb xauth imagemagick
     fonts-liberation2 fonts-urw-base35
     libsqlite3-dev sqlite3 qt6-charts-dev libqt6opengl6-dev dbus-daemon
+    libmosquitto-dev mosquitto mosquitto-clients openssl
 )
 
 missing=()
