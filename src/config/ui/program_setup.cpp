@@ -1,12 +1,16 @@
 #include "program_setup.h"
 
+#include "adapter_panel.h"
+#include "config/program_setup_rules.h"
 #include "config/settings_files.h"
 #include "platform/files.h"
+#include "platform/port_link.h"
 #include "platform/qt/qt_platform.h"
-#include "config/program_setup_rules.h"
+#include "platform/qt/qt_serial_adapters.h"
 #include "switch_check_box.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,7 +37,20 @@ SwitchCheckBox* checkBox(const char* name, QWidget* parent) {
 
 ProgramSetup::ProgramSetup(std::string appFolder, NumberFormat numberFormat, MessageSink& messages,
                            QWidget* parent)
-    : QDialog(parent), appFolder_(std::move(appFolder)), fmt_(numberFormat), messages_(messages) {
+    : ProgramSetup(std::move(appFolder), numberFormat, messages,
+                   std::make_unique<QtSerialAdapterList>(), nullptr, parent) {}
+
+ProgramSetup::ProgramSetup(std::string appFolder, NumberFormat numberFormat, MessageSink& messages,
+                           const SerialAdapterList& adapters, QWidget* parent)
+    : ProgramSetup(std::move(appFolder), numberFormat, messages, nullptr, &adapters, parent) {}
+
+ProgramSetup::~ProgramSetup() = default;
+
+ProgramSetup::ProgramSetup(std::string appFolder, NumberFormat numberFormat, MessageSink& messages,
+                           std::unique_ptr<SerialAdapterList> ownList,
+                           const SerialAdapterList* adapters, QWidget* parent)
+    : QDialog(parent), ownList_(std::move(ownList)), appFolder_(std::move(appFolder)),
+      fmt_(numberFormat), messages_(messages) {
     setObjectName(QStringLiteral("ProgramSetup"));
     setWindowTitle(QStringLiteral("Korvane Setup"));
 
@@ -88,13 +105,25 @@ ProgramSetup::ProgramSetup(std::string appFolder, NumberFormat numberFormat, Mes
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setDefault(true);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addSpacing(twips(120));
-    layout->addWidget(Command1, 0, Qt::AlignHCenter);
+    adapters_ = new AdapterPanel(ownList_ ? *ownList_ : *adapters, this);
+    adapters_->setObjectName(QStringLiteral("AdapterPanel"));
+
+    // The settings column is laid out exactly as without the adapters; the
+    // stretch keeps it at the top when the adapters column is the taller.
+    auto* settings = new QVBoxLayout;
+    settings->addLayout(grid);
+    settings->addSpacing(twips(120));
+    settings->addWidget(Command1, 0, Qt::AlignHCenter);
+    settings->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(settings);
+    layout->addSpacing(twips(240));
+    layout->addWidget(adapters_, 0, Qt::AlignTop);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(adapters_, &AdapterPanel::useRequested, this,
+            [this](const SerialAdapter& adapter) { useForPort(adapter); });
     connect(PortNumber, &QLineEdit::textChanged, this, [this] { showPortDevice(); });
 
     Form_Load();
@@ -102,6 +131,7 @@ ProgramSetup::ProgramSetup(std::string appFolder, NumberFormat numberFormat, Mes
 
 void ProgramSetup::Form_Load() {
     const ProgramConfig config = loadProgramConfig(appFolder_);
+    savedPort_ = config.Port;
     PortNumber->setText(fromLocal8(config.Port));
     Savehtml->setValue(checkBoxValue(config.Savehtml, fmt_));
     SaveExcel->setValue(checkBoxValue(config.SaveExcel, fmt_));
@@ -132,6 +162,30 @@ void ProgramSetup::Command1_Click() {
         return;
     }
     accept();
+}
+
+void ProgramSetup::useForPort(const SerialAdapter& adapter) {
+    const std::string port = toLocal8(PortNumber->text());
+    if (!isValidPortText(port, fmt_)) {
+        messages_.showMessage(std::string(kBadPortMessage));
+        return;
+    }
+    // Rounded as the main window rounds the saved text, so com<n> is the
+    // link it will open.
+    const int number = toInt16(*parseNumber(port, fmt_));
+    const PortLinkResult result = linkPort(appFolder_, number, adapter.path);
+    if (result.outcome != PortLinkResult::Outcome::Linked) {
+        messages_.showMessage(portLinkFailedMessage(result));
+        return;
+    }
+    showPortDevice();
+    QString note =
+        QStringLiteral("com%1 now leads to %2.").arg(number).arg(fromLocal8(adapter.path));
+    if (port != savedPort_)
+        note += QStringLiteral(" Press \"Save Setings\" to use port %1.").arg(number);
+    if (const QString access = adapterAccessNote(adapter); !access.isEmpty())
+        note += QLatin1Char(' ') + access;
+    adapters_->setNote(note);
 }
 
 void ProgramSetup::showPortDevice() {
