@@ -5,8 +5,8 @@
 namespace korvane {
 
 std::vector<std::string> dayColumnTitles(const std::string& windUnits) {
-    return {"Day",           "Energy (Wh)", "Lowest volts",
-            "Highest volts", "Peak watts",  "Highest wind (" + windUnits + ")",
+    return {"Day",           "Energy (Wh)", "Min volts",
+            "Max volts",     "Peak watts",  "Max wind (" + windUnits + ")",
             "Load on (min)", "Packets"};
 }
 

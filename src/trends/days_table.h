@@ -24,7 +24,7 @@ enum class DayColumn {
 };
 inline constexpr int kDayColumns = 8;
 
-// Column titles; the wind column carries the wind unit: "Highest wind (km/h)".
+// Column titles; the wind column carries the wind unit: "Max wind (km/h)".
 std::vector<std::string> dayColumnTitles(const std::string& windUnits);
 
 // The cell as a number, rounded as it is written ("2026-12-08" is 20261208);

@@ -65,12 +65,12 @@ TEST(DaysTable, CsvFieldsAreQuotedOnlyWhenTheyMustBe) {
 
 TEST(DaysTable, CsvHasAHeaderDotDecimalsAndCrLfRows) {
     EXPECT_EQ(daysCsv({fullDay(), importedDay()}, "m,s"),
-              "Day,Energy (Wh),Lowest volts,Highest volts,Peak watts,\"Highest wind (m,s)\","
+              "Day,Energy (Wh),Min volts,Max volts,Peak watts,\"Max wind (m,s)\","
               "Load on (min),Packets\r\n"
               "2026-12-08,1234.57,12.05,14.4,512.25,31.5,90.12,8640\r\n"
               "2026-12-09,,11.9,13.1,88,12,,\r\n");
-    EXPECT_EQ(daysCsv({}, "km/h"), "Day,Energy (Wh),Lowest volts,Highest volts,Peak watts,"
-                                   "Highest wind (km/h),Load on (min),Packets\r\n");
+    EXPECT_EQ(daysCsv({}, "km/h"), "Day,Energy (Wh),Min volts,Max volts,Peak watts,"
+                                   "Max wind (km/h),Load on (min),Packets\r\n");
 }
 
 } // namespace

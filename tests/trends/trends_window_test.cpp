@@ -161,7 +161,7 @@ TEST_F(TrendsWindow, DaysTableSortsAndExportsWhatItShows) {
     w.daysTab()->exportCsv();
     ASSERT_EQ(suggestions, std::vector<std::string>{"korvane-days-2026-03-01-to-2026-03-04.csv"});
     EXPECT_EQ(dir.read("days.csv"),
-              "Day,Energy (Wh),Lowest volts,Highest volts,Peak watts,Highest wind (m/s),"
+              "Day,Energy (Wh),Min volts,Max volts,Peak watts,Max wind (m/s),"
               "Load on (min),Packets\r\n"
               "2026-03-04,10,11.8,13.5,1050,9.5,1,12\r\n"
               "2026-03-01,8,12.2,14.1,450,7.1,2,24\r\n"

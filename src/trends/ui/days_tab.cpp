@@ -82,6 +82,7 @@ DaysTab::DaysTab(SaveFileChooser chooser, MessageSink& messages, QWidget* parent
     table_->sortByColumn(0, Qt::AscendingOrder);
     table_->verticalHeader()->hide();
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -6,6 +6,8 @@
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QToolTip>
@@ -83,15 +85,15 @@ void PowerCurveTab::draw() {
     scatter->replace(dots);
 
     auto* line = new QLineSeries;
-    line->setName(QStringLiteral("Mean watts per bin"));
+    line->setName(QStringLiteral("Mean watts per bin of 3 minutes or more"));
     line->setPen(QPen(QColor(200, 40, 30), 2));
     auto* solid = new QScatterSeries;
-    solid->setName(QStringLiteral("Bin of 3 minutes or more"));
+    solid->setName(QStringLiteral("Bin mean"));
     solid->setMarkerSize(9);
     solid->setColor(QColor(200, 40, 30));
     solid->setBorderColor(QColor(200, 40, 30));
     auto* hollow = new QScatterSeries;
-    hollow->setName(QStringLiteral("Bin of fewer than 3 minutes"));
+    hollow->setName(QStringLiteral("Bin of fewer than 3 minutes (unreliable)"));
     hollow->setMarkerSize(9);
     hollow->setBrush(Qt::NoBrush);
     hollow->setPen(QPen(QColor(200, 40, 30), 1.5));
@@ -128,6 +130,9 @@ void PowerCurveTab::draw() {
         s->attachAxis(x);
         s->attachAxis(y);
     }
+    // The line's marker already stands for the solid bins.
+    for (QLegendMarker* marker : chart->legend()->markers(solid))
+        marker->setVisible(false);
     x->applyNiceNumbers();
     y->applyNiceNumbers();
     if (xMax > x->max())
