@@ -52,7 +52,7 @@ std::string adapterLabel(const SerialAdapter& adapter) {
     // The stable name hides which ttyUSB it is today; dmesg speaks of that.
     if (adapter.path != adapter.device)
         add(adapter.device);
-    return details.empty() ? adapter.path : adapter.path + " (" + details + ")";
+    return details.empty() ? adapter.path : adapter.path + "\n" + details;
 }
 
 int deviceAccessError(const std::string& path) {

@@ -52,9 +52,9 @@ std::string stableAdapterPath(const std::string& device,
 // by path, so the list does not reshuffle between refreshes.
 void sortAdapters(std::vector<SerialAdapter>& adapters);
 
-// One line of the list: the path, then what is known of the adapter in
-// brackets, e.g. "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0 (FT232R USB
-// UART, FTDI, serial A10K3QZ)".
+// An entry of the list: the path, then on a second line what is known of the
+// adapter, e.g. "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0\nFT232R USB
+// UART, FTDI, serial A10K3QZ, /dev/ttyUSB0".  Just the path when nothing is.
 std::string adapterLabel(const SerialAdapter& adapter);
 
 // 0 when this process may open path for reading and writing, else the errno

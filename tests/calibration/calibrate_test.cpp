@@ -107,6 +107,20 @@ TEST_F(CalibrateTest, PortStateSaysWhyThePortIsNotOpen) {
     EXPECT_EQ(text(d, "PortState"), "Port 3 open");
 }
 
+TEST_F(CalibrateTest, PortStateTooLongForItsCornerKeepsTheReasonAndDropsTheAdvice) {
+    auto fake = std::make_unique<FakeSerialPort>();
+    fake->failOpensWith({PortFault::NoPermission, "Permission denied"});
+    Calibrate d(dir.path(), std::move(fake), fmt, messages);
+    d.show();
+    auto* state = child(d, "PortState");
+    EXPECT_EQ(state->toolTip(),
+              "Port 3: no permission: add your user to the dialout group, then log in again");
+    EXPECT_EQ(state->text(), "Port 3: no permission");
+    const QRect needed = state->fontMetrics().boundingRect(
+        state->contentsRect(), Qt::TextWordWrap | state->alignment(), state->text());
+    EXPECT_LE(needed.height(), state->contentsRect().height());
+}
+
 TEST_F(CalibrateTest, PortBelowOneOpensNothingAndSaysSo) {
     for (const char* number : {"0", "-2", "0.4"}) {
         SCOPED_TRACE(number);

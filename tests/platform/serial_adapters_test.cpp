@@ -50,9 +50,9 @@ TEST(SerialAdapters, LabelSaysWhatIsKnown) {
     } cases[] = {
         {{"/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00-port0", "/dev/ttyUSB0", "FT232R USB UART",
           "FTDI", "A10K"},
-         "/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00-port0 (FT232R USB UART, FTDI, serial A10K, "
-         "/dev/ttyUSB0)"},
-        {{"/dev/ttyACM0", "/dev/ttyACM0", "", "Arduino", ""}, "/dev/ttyACM0 (Arduino)"},
+         "/dev/serial/by-id/usb-FTDI_FT232R_A10K-if00-port0\nFT232R USB UART, FTDI, serial A10K, "
+         "/dev/ttyUSB0"},
+        {{"/dev/ttyACM0", "/dev/ttyACM0", "", "Arduino", ""}, "/dev/ttyACM0\nArduino"},
         {{"/dev/ttyS0", "/dev/ttyS0", "", "", ""}, "/dev/ttyS0"},
     };
     for (const auto& c : cases)

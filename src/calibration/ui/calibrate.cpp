@@ -23,6 +23,28 @@ void setFittedText(QLabel* label, const QString& text) {
     label->setToolTip(fits ? QString() : text);
 }
 
+// The port state in its small corner: the advice after a reason ("no
+// permission: add your user ...") is dropped first, then the end is elided.
+// The tooltip always has the whole text.
+QString fittedPortState(const QLabel* label, const QString& text) {
+    const QFontMetrics metrics = label->fontMetrics();
+    const QRect room = label->contentsRect();
+    const auto fits = [&](const QString& t) {
+        return metrics.boundingRect(room, Qt::TextWordWrap | label->alignment(), t).height() <=
+               room.height();
+    };
+    if (fits(text))
+        return text;
+    QString shorter = text;
+    if (const auto reason = shorter.indexOf(QLatin1String(": ")); reason >= 0) {
+        if (const auto advice = shorter.indexOf(QLatin1String(": "), reason + 2); advice > 0)
+            shorter.truncate(advice);
+    }
+    while (!fits(shorter) && shorter.size() > 1)
+        shorter = shorter.left(shorter.size() - 2) + QChar(0x2026);
+    return shorter;
+}
+
 } // namespace
 
 Calibrate::Calibrate(std::string appFolder, std::unique_ptr<SerialPort> port,
@@ -89,8 +111,8 @@ void Calibrate::Form_Load() {
 void Calibrate::showPortState() {
     const QString text =
         fromLocal8(calibrationPortState(Port, portText_, MSComm2->isOpen(), MSComm2->problem()));
-    if (PortState->text() != text) {
-        PortState->setText(text);
+    if (PortState->toolTip() != text) {
+        PortState->setText(fittedPortState(PortState, text));
         PortState->setToolTip(text);
     }
 }

@@ -27,11 +27,13 @@ AdapterPanel::AdapterPanel(const SerialAdapterList& adapters, QWidget* parent)
     list_->setObjectName(QStringLiteral("Adapters"));
     list_->setAccessibleName(title->text());
     title->setBuddy(list_);
-    // Room for a by-id name and its details without a sideways scroll for
-    // the common adapters; longer ones wrap.
-    list_->setFixedSize(twips(6000), twips(1800));
-    list_->setWordWrap(true);
+    // Room for the common by-id names; a longer one loses its middle (the
+    // maker's name at the start and the port at the end tell adapters
+    // apart), and its tooltip has it whole.
+    list_->setFixedSize(twips(6600), twips(1800));
     list_->setTextElideMode(Qt::ElideMiddle);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setAlternatingRowColors(true); // two lines per adapter
 
     refresh_ = new QPushButton(QStringLiteral("Refresh"), this);
     refresh_->setObjectName(QStringLiteral("RefreshAdapters"));
@@ -82,7 +84,10 @@ void AdapterPanel::refresh() {
     const QSignalBlocker quiet(list_);
     list_->clear();
     if (shown_.empty()) {
-        auto* hint = new QListWidgetItem(fromLocal8(std::string(kNoAdaptersText)), list_);
+        // Two lines, so the advice fits the list's width.
+        std::string text(kNoAdaptersText);
+        text.replace(text.find(": ") + 1, 1, "\n");
+        auto* hint = new QListWidgetItem(fromLocal8(text), list_);
         hint->setFlags(Qt::NoItemFlags);
     }
     for (std::size_t i = 0; i < shown_.size(); ++i) {

@@ -1,15 +1,18 @@
 // Renders the program setup and calibration dialogs to PNG files for the
 // README: korvane-shot-dialogs <setup.png> <calibration.png>
-// The dialogs read a throw-away app folder with typical settings; the
-// calibration dialog is fed one board packet so its sums show live values.
+// The dialogs read a throw-away app folder with typical settings.  The setup
+// dialog lists two typical USB adapters, the first picked; the calibration
+// dialog is fed one board packet so its sums show live values.
 
 #include "calibration/ui/calibrate.h"
 #include "config/ui/program_setup.h"
 #include "platform/fake_serial_port.h"
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/serial_adapters.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -55,7 +58,14 @@ int main(int argc, char** argv) {
     const korvane::NumberFormat fmt{'.'};
     bool ok = true;
     {
-        korvane::ProgramSetup setup(folder, fmt, messages);
+        const korvane::FixedSerialAdapterList adapters(
+            {{"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10K3QZ7-if00-port0", "/dev/ttyUSB0",
+              "FT232R USB UART", "FTDI", "A10K3QZ7"},
+             {"/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0",
+              "/dev/ttyUSB1", "USB-Serial Controller", "Prolific Technology Inc.", ""}});
+        korvane::ProgramSetup setup(folder, fmt, messages, adapters);
+        if (auto* list = setup.findChild<QListWidget*>(QStringLiteral("Adapters")))
+            list->setCurrentRow(0);
         ok = save(setup, argv[1]) && ok;
     }
     {
