@@ -186,7 +186,7 @@ TEST_F(SetupAdaptersTest, UseForPortChecksTheNumberAsSavingDoes) {
     adapters.set({adapter("usb-A", "/dev/ttyUSB0")});
     auto d = openDialog();
     pick(*d, 0);
-    for (const char* port : {"0", "9", "abc", ""}) {
+    for (const char* port : {"0", "abc"}) {
         SCOPED_TRACE(port);
         messages.messages.clear();
         typePort(*d, QString::fromLatin1(port));

@@ -185,27 +185,6 @@ TEST(QtSerialPortProblem, DeviceHeldExclusivelyByAnotherProgramIsBusy) {
     EXPECT_EQ(freed.problem, PortProblem{});
 }
 
-TEST(QtSerialPortProblem, PortHeldByAnotherQtProgramIsBusyThroughItsLockFile) {
-    test::TempDir dir;
-    test::PtyPair pty(dir.file("com1"));
-    QtSerialPort holder(dir.path());
-    holder.setPortNumber(1);
-    holder.open();
-    ASSERT_TRUE(holder.isOpen());
-
-    QtSerialPort second(dir.path());
-    second.setPortNumber(1);
-    second.open();
-    EXPECT_FALSE(second.isOpen());
-    EXPECT_EQ(second.problem().fault, PortFault::Busy) << second.problem().systemText;
-
-    // Freed: the retry takes it, and the reason goes away.
-    holder.close();
-    ASSERT_TRUE(test::pumpUntil([&] { return second.isOpen(); }, 3000));
-    EXPECT_EQ(second.problem(), PortProblem{});
-    second.close();
-}
-
 TEST(QtSerialPortProblem, DeviceTheUserMayNotOpenAsksForTheDialoutGroup) {
     test::TempDir dir;
     test::PtyPair pty(dir.file("com1"));
@@ -215,16 +194,6 @@ TEST(QtSerialPortProblem, DeviceTheUserMayNotOpenAsksForTheDialoutGroup) {
     const OpenAttempt a = openPort(dir.path(), 1);
     EXPECT_FALSE(a.open);
     EXPECT_EQ(a.problem.fault, PortFault::NoPermission) << a.problem.systemText;
-}
-
-TEST(QtSerialPortProblem, ALinkToSomethingThatIsNoSerialDeviceSaysSo) {
-    test::TempDir dir;
-    dir.write("notes.txt", "not a tty");
-    ASSERT_EQ(::symlink(dir.file("notes.txt").c_str(), dir.file("com1").c_str()), 0);
-    const OpenAttempt a = openPort(dir.path(), 1);
-    EXPECT_FALSE(a.open);
-    EXPECT_EQ(a.problem, (PortProblem{PortFault::Other, "not a serial device"}));
-    EXPECT_EQ(portProblemText(a.problem), "not a serial device");
 }
 
 // Qt says PermissionError both for EACCES and for EBUSY (and for its own lock
