@@ -21,22 +21,50 @@ std::vector<CurveBin> binPowerCurve(std::span<const WindPowerPoint> points, doub
         std::int64_t n = 0;
         double watts = 0;
     };
-    std::map<std::int64_t, Sum> bins;
+    const auto binOf = [&](double wind) {
+        return static_cast<std::int64_t>(std::floor(std::round(wind * 1000) / scaledWidth));
+    };
+    std::int64_t low = 0, high = -1;
     for (const WindPowerPoint& p : points) {
         if (!std::isfinite(p.wind) || !std::isfinite(p.watts))
             continue;
-        const auto bin =
-            static_cast<std::int64_t>(std::floor(std::round(p.wind * 1000) / scaledWidth));
-        Sum& s = bins[bin];
-        ++s.n;
-        s.watts += p.watts;
+        const std::int64_t bin = binOf(p.wind);
+        if (high < low) {
+            low = high = bin;
+        } else {
+            low = std::min(low, bin);
+            high = std::max(high, bin);
+        }
     }
+    if (high < low)
+        return {};
+    // A wild mean wind (a calibration gone wrong) must not cost a vector
+    // of millions of empty bins: then a map holds only the bins in use.
+    constexpr std::int64_t kMaxDenseBins = 100000;
+    std::vector<Sum> dense;
+    std::map<std::int64_t, Sum> sparse;
+    const bool useDense = high - low < kMaxDenseBins;
+    if (useDense)
+        dense.resize(static_cast<std::size_t>(high - low + 1));
+    for (const WindPowerPoint& p : points) {
+        if (!std::isfinite(p.wind) || !std::isfinite(p.watts))
+            continue;
+        const std::int64_t bin = binOf(p.wind);
+        Sum& sum = useDense ? dense[static_cast<std::size_t>(bin - low)] : sparse[bin];
+        ++sum.n;
+        sum.watts += p.watts;
+    }
+    if (useDense)
+        for (std::size_t i = 0; i < dense.size(); ++i)
+            if (dense[i].n > 0)
+                sparse[low + static_cast<std::int64_t>(i)] = dense[i];
     std::vector<CurveBin> out;
-    out.reserve(bins.size());
-    for (const auto& [bin, s] : bins) {
+    out.reserve(sparse.size());
+    for (const auto& [bin, sum] : sparse) {
         const double from = static_cast<double>(bin) * scaledWidth / 1000;
         const double to = static_cast<double>(bin + 1) * scaledWidth / 1000;
-        out.push_back({from, to, s.n, s.watts / static_cast<double>(s.n), s.n >= kReliableBin});
+        out.push_back(
+            {from, to, sum.n, sum.watts / static_cast<double>(sum.n), sum.n >= kReliableBin});
     }
     return out;
 }

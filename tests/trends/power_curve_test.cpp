@@ -48,6 +48,12 @@ TEST(PowerCurve, WidthIsHeldToItsLimits) {
     const std::vector<WindPowerPoint> points{{1, 1}, {9.9, 1}};
     EXPECT_EQ(binPowerCurve(points, 100).size(), 2u); // 5 wide: [0, 5) and [5, 10)
     EXPECT_TRUE(binPowerCurve({}, 1).empty());
+    // A wild wind far from the rest still gets its own bin.
+    const std::vector<WindPowerPoint> wild{{2, 10}, {2.5, 20}, {2e6, 5}};
+    const std::vector<CurveBin> apart = binPowerCurve(wild, 0.25);
+    ASSERT_EQ(apart.size(), 3u);
+    EXPECT_EQ(apart[2].windFrom, 2e6);
+    EXPECT_EQ(apart[2].minutes, 1);
 }
 
 TEST(PowerCurve, ThinnedScatterKeepsOnePointPerCellAndTheExtremes) {

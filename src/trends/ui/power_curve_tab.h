@@ -8,6 +8,8 @@
 #include "tab_context.h"
 #include "trends/power_curve.h"
 
+#include <QList>
+#include <QPointF>
 #include <QWidget>
 
 class QDoubleSpinBox;
@@ -35,6 +37,7 @@ private:
     ChartPage* page_ = nullptr;
     QDoubleSpinBox* binWidth_ = nullptr;
     std::vector<WindPowerPoint> points_;
+    QList<QPointF> dots_; // points_ thinned for the scatter
     std::vector<CurveBin> bins_;
     NumberFormat fmt_;
     std::string windUnits_;
