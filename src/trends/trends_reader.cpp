@@ -2,9 +2,36 @@
 
 #include "platform/files.h"
 
+#include <ctime>
 #include <sys/stat.h>
 
 namespace korvane {
+
+std::int64_t localDayStartUtc(int date) {
+    std::tm t{};
+    t.tm_year = date / 10000 - 1900;
+    t.tm_mon = date / 100 % 100 - 1;
+    t.tm_mday = date % 100;
+    t.tm_isdst = -1; // let the zone say whether that midnight is summer time
+    return static_cast<std::int64_t>(std::mktime(&t));
+}
+
+std::optional<std::vector<AlarmEventRow>> TrendsReader::alarms(DateRange range) {
+    if (!store_)
+        return std::nullopt;
+    // The day after the last one, found through mktime's normalising so
+    // month ends and leap days need no rules here.
+    std::tm next{};
+    next.tm_year = range.to / 10000 - 1900;
+    next.tm_mon = range.to / 100 % 100 - 1;
+    next.tm_mday = range.to % 100 + 1;
+    next.tm_isdst = -1;
+    const std::int64_t end = static_cast<std::int64_t>(std::mktime(&next)) - 1;
+    auto read = store_->alarmEvents(localDayStartUtc(range.from), end);
+    if (!read)
+        fail(store_->lastError());
+    return read;
+}
 
 TrendsReader::TrendsReader(const std::string& appFolder)
     : path_(joinPath(appFolder, "/korvane.db")) {

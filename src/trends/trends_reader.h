@@ -6,12 +6,17 @@
 #include "date_range.h"
 #include "store/history_store.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace korvane {
+
+// UTC seconds of local midnight at the start of a date (yyyymmdd), in the
+// machine's time zone.
+std::int64_t localDayStartUtc(int date);
 
 class TrendsReader {
 public:
@@ -38,6 +43,9 @@ public:
     const std::vector<DayTotal>* days(DateRange range);
     // (mean wind, mean watts) of the range's minutes with packets.
     const std::vector<WindPowerPoint>* points(DateRange range);
+    // Alarm raises and clears from the local start of the first day to the
+    // local end of the last, in the order they were recorded.
+    std::optional<std::vector<AlarmEventRow>> alarms(DateRange range);
 
 private:
     void fail(const StoreResult& r);

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "store_fixture.h"
 #include "support/temp_dir.h"
+#include "trends/ui/alarms_tab.h"
 #include "trends/ui/battery_tab.h"
 #include "trends/ui/energy_tab.h"
 #include "trends/ui/power_curve_tab.h"
@@ -19,7 +20,10 @@
 #include <QStackedBarSeries>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTreeWidget>
 #include <QValueAxis>
+#include <cstdlib>
+#include <ctime>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -160,12 +164,11 @@ TEST_F(TrendsWindow, DaysTableSortsAndExportsWhatItShows) {
     savePath = dir.file("days.csv");
     w.daysTab()->exportCsv();
     ASSERT_EQ(suggestions, std::vector<std::string>{"korvane-days-2026-03-01-to-2026-03-04.csv"});
-    EXPECT_EQ(dir.read("days.csv"),
-              "Day,Energy (Wh),Min volts,Max volts,Peak watts,Max wind (m/s),"
-              "Load on (min),Packets\r\n"
-              "2026-03-04,10,11.8,13.5,1050,9.5,1,12\r\n"
-              "2026-03-01,8,12.2,14.1,450,7.1,2,24\r\n"
-              "2026-03-03,,12.9,13.2,52.8,5,,\r\n");
+    EXPECT_EQ(dir.read("days.csv"), "Day,Energy (Wh),Min volts,Max volts,Peak watts,Max wind (m/s),"
+                                    "Load on (min),Packets\r\n"
+                                    "2026-03-04,10,11.8,13.5,1050,9.5,1,12\r\n"
+                                    "2026-03-01,8,12.2,14.1,450,7.1,2,24\r\n"
+                                    "2026-03-03,,12.9,13.2,52.8,5,,\r\n");
 
     savePath.clear(); // cancelled: nothing written, nothing said
     w.daysTab()->exportCsv();
@@ -173,6 +176,37 @@ TEST_F(TrendsWindow, DaysTableSortsAndExportsWhatItShows) {
     w.daysTab()->exportCsv();
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("Cannot write " + savePath), std::string::npos);
+}
+
+TEST_F(TrendsWindow, AlarmsTabListsTheRangesRaisesAndClears) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    writeStore();
+    {
+        auto store = HistoryStore::open(dir.file("korvane.db"), 20260301).store;
+        const AlarmEventRow events[] = {
+            {1772323200 - 60, "Wind high", "raised", 26},  // 28 Feb 23:59, before the range
+            {1772359200, "Battery low", "raised", 11.42},  // 1 Mar 10:00
+            {1772362800, "Battery low", "cleared", 12.05}, // 1 Mar 11:00
+            {1772668800 - 1, "No data", "raised", 5},      // 4 Mar 23:59:59, its last second
+            {1772668800, "No data", "cleared", 0}};        // 5 Mar 00:00, after it
+        ASSERT_TRUE(store->recordAlarmEvents(events).ok());
+    }
+    Trends& w = open();
+    w.tabs()->setCurrentIndex(Trends::AlarmsPage);
+    QTreeWidget* list = w.alarmsTab()->list();
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    const auto row = [&](int i) {
+        QStringList cells;
+        for (int c = 0; c < 4; ++c)
+            cells << list->topLevelItem(i)->text(c);
+        return cells.join('|');
+    };
+    EXPECT_EQ(row(0), "1/03/2026 10:00|Battery low|raised|11.42");
+    EXPECT_EQ(row(1), "1/03/2026 11:00|Battery low|cleared|12.05");
+    EXPECT_EQ(row(2), "4/03/2026 23:59|No data|raised|5");
+    w.chooseDates(20260302, 20260303);
+    EXPECT_EQ(w.alarmsTab()->message(), "No alarms from 2/03/2026 to 3/03/2026.");
 }
 
 TEST_F(TrendsWindow, EmptyRangeAndMissingStoreSaySo) {

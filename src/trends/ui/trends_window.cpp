@@ -1,5 +1,7 @@
 #include "trends_window.h"
 
+#include "alarms_tab.h"
+
 #include "battery_tab.h"
 #include "config/settings_files.h"
 #include "energy_tab.h"
@@ -81,6 +83,8 @@ Trends::Trends(TrendsServices services, QWidget* parent)
     tabs_->addTab(powerCurve_, QStringLiteral("Power curve"));
     tabs_->addTab(battery_, QStringLiteral("Battery"));
     tabs_->addTab(days_, QStringLiteral("Days"));
+    alarms_ = new AlarmsTab(tabs_);
+    tabs_->addTab(alarms_, QStringLiteral("Alarms"));
     problem_ = new QLabel(this);
     problem_->setObjectName(QStringLiteral("StoreProblem"));
     problem_->setAlignment(Qt::AlignCenter);
@@ -189,6 +193,9 @@ void Trends::drawCurrentTab() {
         break;
     case DaysPage:
         days_->render(c);
+        break;
+    case AlarmsPage:
+        alarms_->render(c);
         break;
     default:
         break;

@@ -28,6 +28,7 @@ class QTabWidget;
 
 namespace korvane {
 
+class AlarmsTab;
 class BatteryTab;
 class EnergyTab;
 class PowerCurveTab;
@@ -46,7 +47,7 @@ struct TrendsServices {
 class Trends : public QDialog {
     Q_OBJECT
 public:
-    enum Tab { EnergyPage, PowerCurvePage, BatteryPage, DaysPage };
+    enum Tab { EnergyPage, PowerCurvePage, BatteryPage, DaysPage, AlarmsPage };
 
     // Opens the store and draws the Energy tab over the last 30 days.  The
     // services must outlive the window.
@@ -63,6 +64,7 @@ public:
     PowerCurveTab* powerCurveTab() const { return powerCurve_; }
     BatteryTab* batteryTab() const { return battery_; }
     DaysTab* daysTab() const { return days_; }
+    AlarmsTab* alarmsTab() const { return alarms_; }
     // The sentence shown instead of the tabs, empty when they show.
     QString storeProblem() const;
 
@@ -75,7 +77,7 @@ private:
     std::string windUnits_;
     std::unique_ptr<TrendsReader> reader_;
     DateRange range_;
-    std::array<bool, 4> drawn_{};
+    std::array<bool, 5> drawn_{};
 
     QComboBox* Preset = nullptr;
     QDateEdit* FromDate = nullptr;
@@ -87,6 +89,7 @@ private:
     PowerCurveTab* powerCurve_ = nullptr;
     BatteryTab* battery_ = nullptr;
     DaysTab* days_ = nullptr;
+    AlarmsTab* alarms_ = nullptr;
 };
 
 } // namespace korvane
