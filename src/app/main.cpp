@@ -12,6 +12,7 @@
 #include "recording/log_record.h"
 #include "store/day_date.h"
 #include "store/minute_recorder.h"
+#include "trends/ui/open_trends.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -59,10 +60,16 @@ int main(int argc, char** argv) {
         recorder.alarmEvent({e.utcSeconds, e.name, e.change, e.value}, e.utcSeconds * 1000);
     });
     services.sinks.push_back(&alarms);
-    korvane::QtMessageSink alarmMessages(nullptr);
+    services.windowButtons.push_back({"Trends", "TrendsButton", [&](QWidget* owner) {
+                                          korvane::QtMessageSink messages(owner);
+                                          korvane::openTrendsWindow(
+                                              owner, folder, clock, timeFormats,
+                                              services.numberFormat, messages);
+                                      }});
     services.windowButtons.push_back(
-        {"Alarms", "Alarms", [&](QWidget* owner) {
-             if (korvane::openAlarmsDialog(owner, folder, services.numberFormat, alarmMessages))
+        {"Alarms", "AlarmsButton", [&](QWidget* owner) {
+             korvane::QtMessageSink messages(owner);
+             if (korvane::openAlarmsDialog(owner, folder, services.numberFormat, messages))
                  alarms.reload();
          }});
 
