@@ -80,6 +80,16 @@ struct AlarmEventRow {
     bool operator==(const AlarmEventRow&) const = default;
 };
 
+// A message for the broker kept until the broker acknowledged it.
+struct OutboxRow {
+    std::int64_t id = 0; // ascending in the order the rows were added; never reused
+    std::string topic;
+    std::string payload;
+    int qos = 1;
+    bool retain = false;
+    bool operator==(const OutboxRow&) const = default;
+};
+
 class HistoryStore {
 public:
     static constexpr int kBusyTimeoutMs = 50;
@@ -133,6 +143,13 @@ public:
     StoreResult recordAlarmEvents(std::span<const AlarmEventRow> events);
     // Events with fromTs <= ts <= toTs, in the order they were recorded.
     std::optional<std::vector<AlarmEventRow>> alarmEvents(std::int64_t fromTs, std::int64_t toTs);
+
+    // Appends a message to the outbox; its new id in `id`.  `row.id` is ignored.
+    StoreResult addToOutbox(const OutboxRow& row, std::int64_t& id);
+    // Up to `limit` outbox rows with id > afterId, oldest first.
+    std::optional<std::vector<OutboxRow>> outboxAfter(std::int64_t afterId, std::size_t limit);
+    // Deletes the rows (ids not present are no fault), in one transaction.
+    StoreResult removeFromOutbox(std::span<const std::int64_t> ids);
 
     // Why the last query came back empty-handed.
     const StoreResult& lastError() const { return lastError_; }

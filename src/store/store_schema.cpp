@@ -118,10 +118,26 @@ int toVersion2(const Database& db, const MigrationContext&) {
     return db.exec(kSchema2);
 }
 
+// Version 3: messages for the broker that must not be lost, kept until it
+// acknowledged them.  AUTOINCREMENT so an id is never reused once the table
+// empties: ids alone give the order they were made in.
+const char* const kSchema3 = R"sql(
+CREATE TABLE outbox(
+    id INTEGER PRIMARY KEY AUTOINCREMENT,
+    topic TEXT NOT NULL,
+    payload BLOB NOT NULL,
+    qos INTEGER NOT NULL,
+    retain INTEGER NOT NULL);
+)sql";
+
+int toVersion3(const Database& db, const MigrationContext&) {
+    return db.exec(kSchema3);
+}
+
 } // namespace
 
 const std::vector<MigrationStep>& migrationSteps() {
-    static const std::vector<MigrationStep> steps{toVersion1, toVersion2};
+    static const std::vector<MigrationStep> steps{toVersion1, toVersion2, toVersion3};
     return steps;
 }
 

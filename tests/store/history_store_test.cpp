@@ -69,7 +69,7 @@ TEST_F(StoreTest, ViewsHaveExactlyTheDocumentedColumns) {
     EXPECT_EQ(test::columnNames(path, "alarms"),
               (std::vector<std::string>{"ts", "name", "state", "value"}));
     EXPECT_EQ(queryOne(path, "PRAGMA journal_mode"), "wal");
-    EXPECT_EQ(queryOne(path, "PRAGMA user_version"), "2");
+    EXPECT_EQ(queryOne(path, "PRAGMA user_version"), "3");
 }
 
 TEST_F(StoreTest, MinutesViewGivesPlainUnitsAtTheStoredResolution) {
@@ -228,13 +228,13 @@ TEST_F(StoreTest, ANewerVersionIsRefusedAndLeftUntouched) {
         sqlite3* raw = nullptr;
         ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
         const Database db(raw);
-        ASSERT_EQ(db.exec("CREATE TABLE future(x); PRAGMA user_version = 3"), SQLITE_OK);
+        ASSERT_EQ(db.exec("CREATE TABLE future(x); PRAGMA user_version = 4"), SQLITE_OK);
     }
-    ASSERT_EQ(currentSchemaVersion(), 2);
+    ASSERT_EQ(currentSchemaVersion(), 3);
     const std::string before = dir.read("korvane.db");
     const auto opened = HistoryStore::open(path, 20261208);
     EXPECT_EQ(opened.result.status, StoreStatus::TooNew);
-    EXPECT_EQ(opened.result.text, "written by a newer Korvane (schema 3, this one knows 2)");
+    EXPECT_EQ(opened.result.text, "written by a newer Korvane (schema 4, this one knows 3)");
     EXPECT_FALSE(opened.store);
     EXPECT_EQ(dir.read("korvane.db"), before);
     EXPECT_EQ(queryOne(path, "PRAGMA journal_mode"), "delete");
