@@ -16,10 +16,9 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
-#include <string>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace {

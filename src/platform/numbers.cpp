@@ -209,8 +209,8 @@ double roundHalfEven(double value, int decimals) {
         return value;
     static constexpr double kPowers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    const double scale = decimals >= 0 && decimals <= 15 ? kPowers[decimals]
-                                                         : std::pow(10.0, decimals);
+    const double scale =
+        decimals >= 0 && decimals <= 15 ? kPowers[decimals] : std::pow(10.0, decimals);
     const double scaled = value * scale;
     if (!std::isfinite(scaled) || std::abs(scaled) >= 1e15)
         return value; // no digits left to round at this magnitude

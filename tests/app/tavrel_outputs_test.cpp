@@ -126,7 +126,7 @@ TEST(MainWindowPortLine, AnOpenButSilentPortIsNotCalledOpenAndItsValuesGoGrey) {
               "Port 1: /dev/ttyS0 (open, nothing received for 12 s: check the board's power and "
               "wiring, and that this is the right port)");
     EXPECT_EQ(valueColour(), QColor(150, 150, 150));
-    EXPECT_EQ(f.rows(), rowsBefore); // only the colour changes
+    EXPECT_EQ(f.rows(), rowsBefore);                      // only the colour changes
     EXPECT_EQ(f.window->sizeHint().width(), widthBefore); // the long line wraps
 
     f.port->receive("[<V>512</V><I>130</I>]");
