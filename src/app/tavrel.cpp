@@ -74,38 +74,37 @@ LiveTime Tavrel::liveTime() const {
     return when;
 }
 
-void Tavrel::updateSinkStatus() {
+namespace {
+
+// Each sink's non-empty line, one per line, shown in `label` (hidden when
+// there is none).
+void showSinkLines(QLabel* label, const std::vector<LiveSink*>& sinks,
+                   std::string (LiveSink::*line)() const) {
     std::string text;
-    for (const LiveSink* sink : services_.sinks) {
-        const std::string line = sink->statusText();
-        if (line.empty())
+    for (const LiveSink* sink : sinks) {
+        const std::string part = (sink->*line)();
+        if (part.empty())
             continue;
         if (!text.empty())
             text += '\n';
-        text += line;
+        text += part;
     }
     const QString shown = fromLocal8(text);
-    if (SinkStatus->text() != shown)
-        SinkStatus->setText(shown);
-    SinkStatus->setVisible(!shown.isEmpty());
+    if (label->text() == shown)
+        return;
+    label->setText(shown);
+    label->setVisible(!shown.isEmpty());
+}
+
+} // namespace
+
+void Tavrel::updateSinkStatus() {
+    showSinkLines(SinkStatus, services_.sinks, &LiveSink::statusText);
     updateBanner();
 }
 
 void Tavrel::updateBanner() {
-    std::string text;
-    for (const LiveSink* sink : services_.sinks) {
-        const std::string line = sink->bannerText();
-        if (line.empty())
-            continue;
-        if (!text.empty())
-            text += '\n';
-        text += line;
-    }
-    const QString shown = fromLocal8(text);
-    if (AlarmBanner->text() == shown)
-        return;
-    AlarmBanner->setText(shown);
-    AlarmBanner->setVisible(!shown.isEmpty());
+    showSinkLines(AlarmBanner, services_.sinks, &LiveSink::bannerText);
 }
 
 void Tavrel::reportLogBacklog() {
