@@ -1,0 +1,168 @@
+#include "mqtt_config.h"
+
+#include "config/tagged_fields.h"
+#include "platform/files.h"
+
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace korvane {
+
+namespace {
+
+using C = MqttConfig;
+namespace k = mqtt_keys;
+
+constexpr TaggedField<MqttConfig> kFields[] = {
+    {k::Enabled, &C::Enabled},     {k::Host, &C::Host},
+    {k::Port, &C::Port},           {k::User, &C::User},
+    {k::Password, &C::Password},   {k::TLS, &C::TLS},
+    {k::CAFile, &C::CAFile},       {k::Topic, &C::Topic},
+    {k::Discovery, &C::Discovery}, {k::DiscoveryPrefix, &C::DiscoveryPrefix},
+    {k::Interval, &C::Interval},
+};
+
+constexpr int kDefaultPort = 1883;
+constexpr double kDefaultInterval = 5;
+
+std::string trimmed(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = s.find_last_not_of(" \t");
+    return std::string(s.substr(first, last - first + 1));
+}
+
+// A base topic is used with "/state" and the like appended, so trailing
+// slashes would make empty levels.
+std::string baseTopic(std::string_view text) {
+    std::string t = trimmed(text);
+    while (!t.empty() && t.back() == '/')
+        t.pop_back();
+    return t;
+}
+
+std::string defaultTopic(std::string_view hostName) {
+    std::string host = baseTopic(hostName);
+    for (char& c : host)
+        if (c == '/' || c == '+' || c == '#' || c == ' ')
+            c = '_';
+    return "korvane/" + (host.empty() ? std::string("korvane") : host);
+}
+
+// Owner-only before the first byte of the password is written: the atomic
+// replacement gives its temporary file the mode of the file it replaces.
+int makeOwnerOnly(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    const int error = ::fchmod(fd, 0600) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
+
+} // namespace
+
+MqttConfig defaultMqttConfig(std::string_view hostName) {
+    MqttConfig c;
+    c.Enabled = "0";
+    c.Host = "localhost";
+    c.Port = std::to_string(kDefaultPort);
+    c.TLS = "0";
+    c.Topic = defaultTopic(hostName);
+    c.Discovery = "1";
+    c.DiscoveryPrefix = "homeassistant";
+    c.Interval = "5";
+    return c;
+}
+
+MqttConfig parseMqttConfig(std::string_view fileText, std::string_view hostName) {
+    return readTaggedFields(fileText, defaultMqttConfig(hostName), kFields);
+}
+
+std::string formatMqttConfig(const MqttConfig& config) {
+    std::string text = "MQTT Config File\r\n\r\n";
+    writeTaggedLines(text, config, kFields);
+    text += "\r\n";
+    return text;
+}
+
+MqttConfig loadMqttConfig(const std::string& appFolder, std::string_view hostName) {
+    return parseMqttConfig(readWholeFile(joinPath(appFolder, kMqttConfigFile)).value_or(""),
+                           hostName);
+}
+
+int saveMqttConfig(const std::string& appFolder, const MqttConfig& config) {
+    const std::string path = joinPath(appFolder, kMqttConfigFile);
+    if (const int error = makeOwnerOnly(path))
+        return error;
+    return replaceFileReportingError(path, formatMqttConfig(config));
+}
+
+std::string mqttSaveFailedMessage(const std::string& path, int error) {
+    return "The publishing settings could not be saved to " + path + " (" + errorText(error) +
+           ").\nThe file was left as it was. Check that the folder exists and can be written "
+           "to, then press \"Save\" again.";
+}
+
+std::string mqttConfigProblem(const MqttConfig& config, const NumberFormat& fmt) {
+    std::string problem;
+    mqttSettings(config, fmt, "", &problem);
+    return problem;
+}
+
+MqttSettings mqttSettings(const MqttConfig& config, const NumberFormat& fmt,
+                          std::string_view hostName, std::string* problem) {
+    std::string first;
+    auto note = [&first](std::string message) {
+        if (first.empty())
+            first = std::move(message);
+    };
+
+    MqttSettings s;
+    s.enabled = isSwitchOn(config.Enabled, fmt);
+    s.host = trimmed(config.Host);
+    if (s.host.empty()) {
+        note("Host must name the broker (a host name or an address).");
+        s.host = "localhost";
+    }
+    const auto port = parseNumber(config.Port, fmt);
+    if (port && *port >= 1 && *port <= 65535 && std::floor(*port) == *port) {
+        s.port = static_cast<int>(*port);
+    } else {
+        note("Port must be a whole number from 1 to 65535.");
+        s.port = kDefaultPort;
+    }
+    s.user = config.User;
+    s.password = config.Password;
+    s.tls = isSwitchOn(config.TLS, fmt);
+    s.caFile = trimmed(config.CAFile);
+    if (s.tls && s.caFile.empty())
+        note("CA file must name the certificate file of the broker's authority when TLS is on.");
+    s.topic = baseTopic(config.Topic);
+    if (s.topic.empty() || s.topic.find_first_of("+#") != std::string::npos) {
+        note("Topic must not be empty and must not contain + or #.");
+        s.topic = defaultTopic(hostName);
+    }
+    s.discovery = isSwitchOn(config.Discovery, fmt);
+    s.discoveryPrefix = baseTopic(config.DiscoveryPrefix);
+    if (s.discoveryPrefix.empty() || s.discoveryPrefix.find_first_of("+#") != std::string::npos) {
+        note("Discovery prefix must not be empty and must not contain + or #.");
+        s.discoveryPrefix = "homeassistant";
+    }
+    const auto interval = parseNumber(config.Interval, fmt);
+    if (interval && *interval > 0) {
+        s.intervalSeconds = *interval;
+    } else {
+        note("Interval must be a number of seconds above 0.");
+        s.intervalSeconds = kDefaultInterval;
+    }
+    if (problem)
+        *problem = std::move(first);
+    return s;
+}
+
+} // namespace korvane

@@ -1,0 +1,280 @@
+#include "mqtt_client.h"
+
+#include "publish/reconnect.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <mosquitto.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+namespace korvane {
+
+namespace {
+
+void initLibrary() {
+    static const int once = mosquitto_lib_init();
+    (void)once;
+}
+
+// "Connection refused" -> "connection refused": it follows a colon.
+std::string errnoText(int error) {
+    std::string text = std::strerror(error);
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+std::string libraryText(int rc, int savedErrno) {
+    if (rc == MOSQ_ERR_ERRNO && savedErrno != 0)
+        return errnoText(savedErrno);
+    if (rc == MOSQ_ERR_CONN_LOST)
+        return "the broker closed the connection";
+    if (rc == MOSQ_ERR_TLS)
+        return "TLS handshake failed (check the CA file and the broker's certificate)";
+    std::string text = mosquitto_strerror(rc);
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+        text[0] = static_cast<char>(text[0] - 'A' + 'a');
+    return text;
+}
+
+} // namespace
+
+MqttClient::MqttClient(QObject* parent)
+    : QObject(parent), misc_(new QTimer(this)), timeout_(new QTimer(this)) {
+    initLibrary();
+    misc_->setInterval(1000);
+    connect(misc_, &QTimer::timeout, this, [this] { housekeeping(); });
+    timeout_->setSingleShot(true);
+    connect(timeout_, &QTimer::timeout, this, [this] { timedOut(); });
+}
+
+MqttClient::~MqttClient() {
+    drop();
+}
+
+void MqttClient::open(const MqttConnectOptions& o) {
+    drop();
+    mosq_ = mosquitto_new(o.clientId.empty() ? nullptr : o.clientId.c_str(), true, this);
+    if (!mosq_) {
+        QTimer::singleShot(0, this, [this] { emit failed(QStringLiteral("out of memory")); });
+        return;
+    }
+    mosquitto_connect_callback_set(mosq_, &MqttClient::onConnect);
+    mosquitto_disconnect_callback_set(mosq_, &MqttClient::onDisconnect);
+    mosquitto_publish_callback_set(mosq_, &MqttClient::onPublish);
+    std::string problem;
+    if (!o.user.empty() &&
+        mosquitto_username_pw_set(mosq_, o.user.c_str(), o.password.c_str()) != MOSQ_ERR_SUCCESS)
+        problem = "the user name or password cannot be used";
+    if (problem.empty() && o.tls) {
+        const int rc =
+            mosquitto_tls_set(mosq_, o.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
+        if (rc != MOSQ_ERR_SUCCESS)
+            problem = "cannot use the CA file " + o.caFile + " (" + libraryText(rc, errno) + ")";
+    }
+    if (problem.empty() && o.will) {
+        const MqttMessage& w = *o.will;
+        mosquitto_will_set(mosq_, w.topic.c_str(), static_cast<int>(w.payload.size()),
+                           w.payload.data(), w.qos, w.retain);
+    }
+    if (problem.empty()) {
+        errno = 0;
+        const int rc = mosquitto_connect_async(mosq_, o.host.c_str(), o.port, o.keepAliveSeconds);
+        const int savedErrno = errno;
+        if (rc != MOSQ_ERR_SUCCESS)
+            problem = libraryText(rc, savedErrno);
+    }
+    if (!problem.empty()) {
+        drop();
+        const QString reason = QString::fromStdString(problem);
+        // The outcome never comes from within open(): the caller's state is
+        // then always settled before it hears of it.
+        QTimer::singleShot(0, this, [this, reason] { emit failed(reason); });
+        return;
+    }
+    state_ = State::TcpConnecting;
+    const int fd = mosquitto_socket(mosq_);
+    read_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    write_ = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+    connect(read_, &QSocketNotifier::activated, this, [this] { readable(); });
+    connect(write_, &QSocketNotifier::activated, this, [this] { writable(); });
+    misc_->start();
+    timeout_->start(o.connectTimeoutMs);
+    updateNotifiers();
+}
+
+void MqttClient::close() {
+    if (mosq_ && state_ == State::Connected) {
+        mosquitto_disconnect(mosq_);
+        mosquitto_loop_write(mosq_, 1);
+    }
+    drop();
+}
+
+void MqttClient::drop() {
+    misc_->stop();
+    timeout_->stop();
+    delete read_;
+    delete write_;
+    read_ = nullptr;
+    write_ = nullptr;
+    if (mosq_)
+        mosquitto_destroy(mosq_);
+    mosq_ = nullptr;
+    state_ = State::Closed;
+    events_.clear();
+}
+
+std::optional<int> MqttClient::publish(const MqttMessage& m) {
+    if (state_ != State::Connected)
+        return std::nullopt;
+    int mid = 0;
+    const int rc =
+        mosquitto_publish(mosq_, &mid, m.topic.c_str(), static_cast<int>(m.payload.size()),
+                          m.payload.data(), m.qos, m.retain);
+    if (rc != MOSQ_ERR_SUCCESS)
+        return std::nullopt;
+    updateNotifiers();
+    return mid;
+}
+
+void MqttClient::onConnect(mosquitto*, void* self, int rc) {
+    static_cast<MqttClient*>(self)->events_.push_back(
+        {rc == 0 ? EventKind::Connected : EventKind::Refused, rc});
+}
+
+void MqttClient::onDisconnect(mosquitto*, void* self, int rc) {
+    static_cast<MqttClient*>(self)->events_.push_back({EventKind::Lost, rc});
+}
+
+void MqttClient::onPublish(mosquitto*, void* self, int mid) {
+    static_cast<MqttClient*>(self)->events_.push_back({EventKind::Published, mid});
+}
+
+void MqttClient::readable() {
+    if (!mosq_)
+        return;
+    errno = 0;
+    const int rc = mosquitto_loop_read(mosq_, 20);
+    step(rc, errno);
+}
+
+void MqttClient::writable() {
+    if (!mosq_)
+        return;
+    if (state_ == State::TcpConnecting) {
+        // The socket turns writable when the connect ends, either way.
+        int error = 0;
+        socklen_t len = sizeof error;
+        if (::getsockopt(mosquitto_socket(mosq_), SOL_SOCKET, SO_ERROR, &error, &len) == 0 &&
+            error != 0) {
+            fail(errnoText(error));
+            return;
+        }
+        state_ = State::Handshaking;
+        // A TLS handshake waiting to write is carried on by the read call.
+        errno = 0;
+        const int rc = mosquitto_loop_read(mosq_, 1);
+        step(rc, errno);
+        if (!mosq_)
+            return;
+    }
+    errno = 0;
+    const int rc = mosquitto_loop_write(mosq_, 20);
+    step(rc, errno);
+}
+
+void MqttClient::housekeeping() {
+    if (!mosq_)
+        return;
+    const int rc = mosquitto_loop_misc(mosq_);
+    step(rc, 0);
+}
+
+void MqttClient::timedOut() {
+    if (state_ == State::TcpConnecting || state_ == State::Handshaking)
+        fail("no answer from the broker");
+}
+
+void MqttClient::step(int rc, int savedErrno) {
+    if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN) {
+        // A refusal's callback says more than the error code that follows it.
+        for (const Event& e : events_) {
+            if (e.kind == EventKind::Refused) {
+                fail(connackText(e.value));
+                return;
+            }
+        }
+        fail(libraryText(rc, savedErrno));
+        return;
+    }
+    dispatch();
+}
+
+void MqttClient::dispatch() {
+    // Handlers may close or reopen this client: take the events first.
+    std::vector<Event> events;
+    events.swap(events_);
+    for (const Event& e : events) {
+        switch (e.kind) {
+        case EventKind::Connected:
+            state_ = State::Connected;
+            timeout_->stop();
+            emit connected();
+            break;
+        case EventKind::Refused:
+            fail(connackText(e.value));
+            return;
+        case EventKind::Lost:
+            fail(e.value == 0 ? std::string("disconnected") : libraryText(e.value, 0));
+            return;
+        case EventKind::Published:
+            emit published(e.value);
+            break;
+        }
+        if (!mosq_)
+            return;
+    }
+    updateNotifiers();
+}
+
+void MqttClient::fail(const std::string& reason) {
+    drop();
+    emit failed(QString::fromStdString(reason));
+}
+
+void MqttClient::updateNotifiers() {
+    if (!mosq_ || !write_)
+        return;
+    write_->setEnabled(state_ == State::TcpConnecting || mosquitto_want_write(mosq_));
+}
+
+bool MqttClient::drain(int timeoutMs, const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (mosq_ && state_ == State::Connected) {
+        if (!mosquitto_want_write(mosq_) && done())
+            return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0)
+            return false;
+        pollfd p{mosquitto_socket(mosq_), static_cast<short>(POLLIN), 0};
+        if (mosquitto_want_write(mosq_))
+            p.events = static_cast<short>(p.events | POLLOUT);
+        if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR)
+            return false;
+        if (p.revents & (POLLIN | POLLERR | POLLHUP))
+            readable();
+        if (mosq_ && (p.revents & POLLOUT))
+            writable();
+    }
+    return false;
+}
+
+} // namespace korvane

@@ -1,0 +1,238 @@
+#include "publisher.h"
+
+#include "config/settings_files.h"
+#include "mqtt_client.h"
+#include "recording/log_record.h"
+
+#include <QSysInfo>
+#include <QTimer>
+
+namespace korvane {
+
+#ifndef KORVANE_VERSION
+#define KORVANE_VERSION "0"
+#endif
+
+Publisher::Publisher(PublisherSetup setup, QObject* parent)
+    : QObject(parent), appFolder_(std::move(setup.appFolder)), clock_(*setup.clock),
+      fmt_(setup.numberFormat), hostName_(std::move(setup.hostName)),
+      connectTimeoutMs_(setup.connectTimeoutMs), exitFlushMs_(setup.exitFlushMs),
+      storage_(std::move(setup.outbox)), waits_(setup.firstRetryMs, setup.maxRetryMs),
+      client_(new MqttClient(this)), retry_(new QTimer(this)), housekeeping_(new QTimer(this)) {
+    if (hostName_.empty())
+        hostName_ = QSysInfo::machineHostName().toStdString();
+    if (!storage_) {
+        const LocalDateTime t = clock_.now();
+        storage_ = makeStoreOutboxStorage(appFolder_ + "/korvane.db",
+                                          t.year * 10000 + t.month * 100 + t.day);
+    }
+    retry_->setSingleShot(true);
+    connect(retry_, &QTimer::timeout, this, [this] { tryConnect(); });
+    // Acknowledged entries are deleted from the store in batches, and a
+    // store that was out of reach is tried again, on this beat.
+    housekeeping_->setInterval(1000);
+    connect(housekeeping_, &QTimer::timeout, this, [this] {
+        if (outbox_)
+            outbox_->retryStorage();
+    });
+    connect(client_, &MqttClient::connected, this, [this] { onConnected(); });
+    connect(client_, &MqttClient::failed, this,
+            [this](const QString& reason) { onFailed(reason.toStdString()); });
+    connect(client_, &MqttClient::published, this, [this](int mid) { onPublished(mid); });
+    load();
+    if (settings_.enabled)
+        start();
+}
+
+Publisher::~Publisher() = default;
+
+void Publisher::load() {
+    settings_ = mqttSettings(loadMqttConfig(appFolder_, hostName_), fmt_, hostName_);
+    windUnits_ = loadProgramConfig(appFolder_).WSUnits;
+}
+
+void Publisher::reload() {
+    const MqttSettings before = settings_;
+    const std::string windBefore = windUnits_;
+    load();
+    if (settings_ == before && windUnits_ == windBefore)
+        return;
+    stop(true);
+    if (settings_.enabled)
+        start();
+    emit statusChanged();
+}
+
+void Publisher::start() {
+    exited_ = false;
+    if (!outbox_)
+        outbox_ = std::make_unique<Outbox>(*storage_);
+    housekeeping_->start();
+    waits_.reset();
+    lastError_.clear();
+    tryConnect();
+}
+
+void Publisher::stop(bool sayOffline) {
+    retry_->stop();
+    if (client_->isConnected() && sayOffline) {
+        publishNow({availabilityTopic(settings_.topic), "offline", 1, true});
+        client_->drain(exitFlushMs_, [] { return true; });
+    }
+    client_->close();
+    if (outbox_) {
+        outbox_->connectionLost();
+        outbox_->retryStorage();
+    }
+    lastError_.clear();
+}
+
+std::string Publisher::broker() const {
+    return brokerName(settings_.host, settings_.port);
+}
+
+void Publisher::tryConnect() {
+    if (!settings_.enabled || exited_)
+        return;
+    MqttConnectOptions o;
+    o.host = settings_.host;
+    o.port = settings_.port;
+    o.user = settings_.user;
+    o.password = settings_.password;
+    o.tls = settings_.tls;
+    o.caFile = settings_.caFile;
+    o.clientId = "korvane-" + deviceId(settings_.topic);
+    o.will = MqttMessage{availabilityTopic(settings_.topic), "offline", 1, true};
+    o.connectTimeoutMs = connectTimeoutMs_;
+    client_->open(o);
+}
+
+void Publisher::onConnected() {
+    waits_.reset();
+    lastError_.clear();
+    const std::string& topic = settings_.topic;
+    publishNow({availabilityTopic(topic), "online", 1, true});
+    if (settings_.discovery)
+        for (const MqttMessage& m :
+             discoveryMessages({topic, settings_.discoveryPrefix, windUnits_, KORVANE_VERSION}))
+            publishNow(m);
+    for (std::size_t i = 0; i < kAlarmKindCount; ++i)
+        publishNow({alarmStateTopic(topic, static_cast<AlarmKind>(i)), alarmOn_[i] ? "ON" : "OFF",
+                    1, true});
+    if (reading_) {
+        publishNow(stateMessage(topic, *reading_, energyTodayWh_, readingTime_));
+        lastStateMs_ = readingTime_.utcMs;
+    }
+    pump();
+    emit statusChanged();
+}
+
+void Publisher::onFailed(const std::string& reason) {
+    if (outbox_)
+        outbox_->connectionLost();
+    lastError_ = reason;
+    if (settings_.enabled && !exited_)
+        retry_->start(waits_.next());
+    emit statusChanged();
+}
+
+void Publisher::onPublished(int mid) {
+    if (!outbox_)
+        return;
+    outbox_->acknowledged(mid);
+    pump();
+}
+
+void Publisher::publishNow(const MqttMessage& message) {
+    client_->publish(message);
+}
+
+void Publisher::pump() {
+    if (!outbox_ || !client_->isConnected())
+        return;
+    for (const Outbox::ToSend& s : outbox_->nextToSend()) {
+        const auto mid = client_->publish(*s.message);
+        if (!mid) {
+            outbox_->notSent(s.key);
+            return;
+        }
+        outbox_->sent(s.key, *mid);
+    }
+}
+
+void Publisher::queue(MqttMessage message) {
+    if (!settings_.enabled || !outbox_ || exited_)
+        return;
+    outbox_->add(std::move(message));
+    pump();
+}
+
+void Publisher::alarmEvent(const AlarmEvent& event) {
+    const std::size_t i = index(event.kind);
+    if (i < kAlarmKindCount)
+        alarmOn_[i] = event.change == "raised";
+    if (!settings_.enabled)
+        return;
+    queue(alarmMessage(settings_.topic, event, dayKey(clock_.now())));
+    publishNow({alarmStateTopic(settings_.topic, event.kind), alarmOn_[i] ? "ON" : "OFF", 1, true});
+}
+
+void Publisher::packetDecoded(const Reading& reading, const LiveTime& when) {
+    reading_ = reading;
+    readingTime_ = when;
+    if (!settings_.enabled || !client_->isConnected())
+        return;
+    const auto intervalMs = static_cast<std::int64_t>(settings_.intervalSeconds * 1000.0);
+    // A clock set back starts the interval afresh rather than pausing the
+    // messages until it catches up.
+    if (lastStateMs_ && when.utcMs >= *lastStateMs_ && when.utcMs - *lastStateMs_ < intervalMs)
+        return;
+    publishNow(stateMessage(settings_.topic, reading, energyTodayWh_, when));
+    lastStateMs_ = when.utcMs;
+}
+
+void Publisher::energyAdded(double, double totalWh, const LiveTime&) {
+    energyTodayWh_ = totalWh;
+}
+
+void Publisher::recordLogged(const LoggedRecord& record, const LiveTime& when) {
+    queue(recordMessage(settings_.topic, record, when));
+}
+
+void Publisher::logBacklogChanged(std::size_t, const LiveTime&) {}
+
+void Publisher::exiting(const LiveTime&) {
+    if (client_->isConnected()) {
+        pump();
+        publishNow({availabilityTopic(settings_.topic), "offline", 1, true});
+        client_->drain(exitFlushMs_, [this] { return !outbox_ || outbox_->inFlight() == 0; });
+    }
+    exited_ = true;
+    retry_->stop();
+    housekeeping_->stop();
+    client_->close();
+    if (outbox_)
+        outbox_->retryStorage();
+}
+
+std::string Publisher::statusText() const {
+    if (!settings_.enabled)
+        return {};
+    if (client_->isConnected())
+        return connectedStatus(broker());
+    if (!lastError_.empty() && retry_->isActive())
+        return retryStatus(broker(), lastError_, retry_->remainingTime());
+    if (!lastError_.empty())
+        return "MQTT: " + broker() + ": " + lastError_;
+    return connectingStatus(broker());
+}
+
+bool Publisher::isConnected() const {
+    return client_->isConnected();
+}
+
+std::size_t Publisher::waiting() const {
+    return outbox_ ? outbox_->waitingInMemory() : 0;
+}
+
+} // namespace korvane

@@ -1,0 +1,116 @@
+#pragma once
+// Publishing as a live sink: the live values, every log record and every
+// alarm change go to the MQTT broker named in mqtt.cfg, with Home Assistant
+// discovery.  Records and alarm events pass through an outbox and are
+// deleted only once the broker acknowledged them, so an outage or a restart
+// loses none.  The broker is tried again after 1 s, 2 s, 4 s ... up to 60 s.
+
+// Qt's headers first: the moc of Qt 6.4 fails on <compare> (from the clock)
+// unless a Qt header came before it.
+#include <QObject>
+
+#include "alarms/alarm_text.h"
+#include "monitor/live_sink.h"
+#include "platform/clock.h"
+#include "platform/numbers.h"
+#include "publish/mqtt_config.h"
+#include "publish/outbox.h"
+#include "publish/reconnect.h"
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QTimer;
+
+namespace korvane {
+
+class MqttClient;
+
+struct PublisherSetup {
+    std::string appFolder;        // mqtt.cfg and prog.cfg (WSUnits) are read from here
+    const Clock* clock = nullptr; // required: the day key of alarm events
+    NumberFormat numberFormat;
+    // Where unacknowledged records and alarm events wait; null: the outbox
+    // table of <appFolder>/korvane.db, over a connection of its own.
+    std::unique_ptr<OutboxStorage> outbox;
+    std::string hostName;    // for the default topic; empty: this machine's name
+    int firstRetryMs = 1000; // the growing waits between connection attempts
+    int maxRetryMs = 60000;
+    int connectTimeoutMs = 10000;
+    int exitFlushMs = 2000; // how long exiting() may wait for acknowledgements
+};
+
+class Publisher final : public QObject, public LiveSink {
+    Q_OBJECT
+public:
+    // Reads mqtt.cfg and connects when publishing is on.
+    explicit Publisher(PublisherSetup setup, QObject* parent = nullptr);
+    ~Publisher() override;
+
+    // Re-reads mqtt.cfg and WSUnits (after the Publishing dialog saved); a
+    // changed broker or topic is connected to afresh.
+    void reload();
+
+    // An alarm raised or cleared (from the alarm monitor's event recorder).
+    void alarmEvent(const AlarmEvent& event);
+
+    void packetDecoded(const Reading& reading, const LiveTime& when) override;
+    void energyAdded(double addedWh, double totalWh, const LiveTime& when) override;
+    void recordLogged(const LoggedRecord& record, const LiveTime& when) override;
+    void logBacklogChanged(std::size_t waiting, const LiveTime& when) override;
+    // Publishes "offline", waits at most exitFlushMs for the outbox and
+    // disconnects.  What is still unacknowledged stays in the outbox.
+    void exiting(const LiveTime& when) override;
+    // "MQTT: connected to host:port", "MQTT: host:port: connection refused;
+    // next try in 8 s"; empty while publishing is off.
+    std::string statusText() const override;
+
+    const MqttSettings& settings() const { return settings_; }
+    bool isConnected() const;
+    // Records and alarm events not yet acknowledged (0 while publishing is off).
+    std::size_t waiting() const;
+
+signals:
+    // The status line changed outside a sink call (connected, lost, retrying).
+    void statusChanged();
+
+private:
+    void load();
+    void start();
+    void stop(bool sayOffline);
+    void tryConnect();
+    void onConnected();
+    void onFailed(const std::string& reason);
+    void onPublished(int mid);
+    void pump();
+    void publishNow(const MqttMessage& message);
+    void queue(MqttMessage message);
+    std::string broker() const;
+
+    std::string appFolder_;
+    const Clock& clock_;
+    NumberFormat fmt_;
+    std::string hostName_;
+    int connectTimeoutMs_;
+    int exitFlushMs_;
+    std::unique_ptr<OutboxStorage> storage_;
+    std::unique_ptr<Outbox> outbox_;
+    MqttSettings settings_;
+    std::string windUnits_;
+    RetryWaits waits_;
+    MqttClient* client_;
+    QTimer* retry_;
+    QTimer* housekeeping_;
+    std::string lastError_;
+    bool exited_ = false;
+
+    std::optional<Reading> reading_;
+    LiveTime readingTime_;
+    double energyTodayWh_ = 0;
+    std::optional<std::int64_t> lastStateMs_;
+    std::array<bool, kAlarmKindCount> alarmOn_{};
+};
+
+} // namespace korvane

@@ -1,0 +1,94 @@
+#include "publish/mqtt_messages.h"
+
+#include <gtest/gtest.h>
+
+namespace korvane {
+namespace {
+
+TEST(MqttMessages, TimesAreUtcIso8601) {
+    const std::pair<std::int64_t, const char*> rows[] = {
+        {0, "1970-01-01T00:00:00Z"},
+        {1796740200999, "2026-12-08T14:30:00Z"},
+        {-1, "1969-12-31T23:59:59Z"},
+        {1835395199000, "2028-02-28T23:59:59Z"},
+        {1835438400000, "2028-02-29T12:00:00Z"},
+    };
+    for (const auto& [ms, text] : rows)
+        EXPECT_EQ(isoUtc(ms), text) << ms;
+}
+
+TEST(MqttMessages, StringsAreEscapedAndNumbersUseADot) {
+    EXPECT_EQ(jsonString("a\"b\\c\n\xb0"), "\"a\\\"b\\\\c\\u000a\xb0\"");
+    EXPECT_EQ(jsonNumber(0.1 + 0.2), "0.3");
+    EXPECT_EQ(jsonNumber(-12.5), "-12.5");
+    EXPECT_EQ(jsonNumber(420), "420");
+}
+
+TEST(MqttMessages, AStateWithoutLoadSaysSo) {
+    const LiveTime t{{}, 1796740200000, "2026_12_8"};
+    const MqttMessage m = stateMessage("site", {12.5, -0.25, 0, 0, 0, -1}, 1234.56789, t);
+    EXPECT_EQ(m, (MqttMessage{"site/state",
+                              R"({"volts":12.5,"amps":-0.25,"watts":0,"rpm":0,"wind":0,"mode":-1,)"
+                              R"("load_on":false,"energy_today_wh":1234.568,)"
+                              R"("time":"2026-12-08T14:30:00Z","day":"2026_12_8"})",
+                              0, true}));
+}
+
+TEST(MqttMessages, AnAlarmEventCarriesItsNameIdValueAndUnit) {
+    const AlarmEvent e{1796740200, AlarmKind::LogNotWritten, "Log not written", "cleared", 0,
+                       "records"};
+    EXPECT_EQ(alarmMessage("site", e, "2026_12_8"),
+              (MqttMessage{"site/alarm",
+                           R"({"alarm":"Log not written","id":"log_not_written","state":"cleared",)"
+                           R"("value":0,"unit":"records","time":"2026-12-08T14:30:00Z",)"
+                           R"("day":"2026_12_8"})",
+                           1, false}));
+    EXPECT_EQ(alarmStateTopic("site", AlarmKind::RpmHigh), "site/alarm/rpm_high");
+}
+
+TEST(MqttMessages, DiscoveryDescribesEveryEntityOfOneDevice) {
+    const auto msgs = discoveryMessages({"korvane/shed", "homeassistant", "km/h", "0.1.0"});
+    std::vector<std::string> topics;
+    for (const MqttMessage& m : msgs) {
+        topics.push_back(m.topic);
+        EXPECT_TRUE(m.retain);
+        EXPECT_EQ(m.qos, 1);
+    }
+    const std::string s = "homeassistant/sensor/korvane_shed/";
+    const std::string b = "homeassistant/binary_sensor/korvane_shed/";
+    EXPECT_EQ(topics, (std::vector<std::string>{
+                          s + "volts/config", s + "amps/config", s + "watts/config",
+                          s + "energy_today/config", s + "rpm/config", s + "wind/config",
+                          b + "load_on/config", b + "alarm_battery_low/config",
+                          b + "alarm_battery_high/config", b + "alarm_current_high/config",
+                          b + "alarm_rpm_high/config", b + "alarm_wind_high/config",
+                          b + "alarm_no_data/config", b + "alarm_log_not_written/config"}));
+    const std::string device =
+        R"("device":{"identifiers":["korvane_shed"],"name":"Korvane korvane/shed",)"
+        R"("model":"Korvane","manufacturer":"Korvane","sw_version":"0.1.0"}})";
+    EXPECT_EQ(msgs[3].payload,
+              R"({"name":"Energy today","unique_id":"korvane_shed_energy_today",)"
+              R"("object_id":"korvane_shed_energy_today",)"
+              R"("availability_topic":"korvane/shed/availability",)"
+              R"("state_topic":"korvane/shed/state",)"
+              R"("value_template":"{{ value_json.energy_today_wh }}","device_class":"energy",)"
+              R"("unit_of_measurement":"Wh","state_class":"total_increasing",)" +
+                  device);
+    EXPECT_EQ(msgs[5].payload.find(R"("device_class":"wind_speed","unit_of_measurement":"km/h")") !=
+                  std::string::npos,
+              true);
+    EXPECT_EQ(msgs[13].payload,
+              R"({"name":"Log not written","unique_id":"korvane_shed_alarm_log_not_written",)"
+              R"("object_id":"korvane_shed_alarm_log_not_written",)"
+              R"("availability_topic":"korvane/shed/availability",)"
+              R"("state_topic":"korvane/shed/alarm/log_not_written","device_class":"problem",)"
+              R"("payload_on":"ON","payload_off":"OFF",)" +
+                  device);
+    // A unit Home Assistant cannot convert is shown as it is, without the class.
+    const auto knots = discoveryMessages({"korvane/shed", "homeassistant", "knots", "0.1.0"});
+    EXPECT_EQ(knots[5].payload.find("wind_speed"), std::string::npos);
+    EXPECT_NE(knots[5].payload.find(R"("unit_of_measurement":"knots")"), std::string::npos);
+}
+
+} // namespace
+} // namespace korvane
