@@ -44,7 +44,7 @@ std::string connackText(int code) {
     case 4:
         return "wrong user name or password";
     case 5:
-        return "not authorised by the broker";
+        return "not authorised (check the user name and password)";
     default:
         return "the broker refused the connection (code " + std::to_string(code) + ")";
     }

@@ -3,6 +3,8 @@
 
 #include "publish_fixture.h"
 
+#include "config/program_config.h"
+
 #include <chrono>
 #include <thread>
 
@@ -60,6 +62,31 @@ TEST_F(PublisherBroker, StateRecordsAlarmsAndAvailabilityArriveAsPublished) {
     p->exiting(now());
     ASSERT_TRUE(spinUntil([&] { return sub.payloads("korvane/shed/availability").size() == 2; }));
     EXPECT_EQ(sub.payloads("korvane/shed/availability").back(), "offline");
+}
+
+TEST_F(PublisherBroker, DiscoveryAnnouncesOneDeviceAndWithdrawsItWhenTurnedOff) {
+    TestBroker broker(dir.path());
+    ASSERT_TRUE(broker.start());
+    TestSubscriber sub(broker.port(), "homeassistant/#");
+    ASSERT_TRUE(sub.waitSubscribed());
+    ProgramConfig prog = defaultProgramConfig();
+    prog.WSUnits = "m/s";
+    dir.write("prog.cfg", formatProgramConfig(prog));
+    MqttConfig c = config(broker.port());
+    c.Discovery = "1";
+    writeConfig(c);
+    auto p = publisher(std::make_unique<MemoryOutboxStorage>());
+    ASSERT_TRUE(spinUntil([&] { return sub.received().size() == 14; }));
+    const std::string wind = sub.payloads("homeassistant/sensor/korvane_shed/wind/config").at(0);
+    EXPECT_NE(wind.find(R"("unit_of_measurement":"m/s")"), std::string::npos) << wind;
+    EXPECT_NE(wind.find(R"("sw_version":"0.1.0")"), std::string::npos) << wind;
+
+    c.Discovery = "0";
+    writeConfig(c);
+    p->reload();
+    ASSERT_TRUE(spinUntil([&] { return sub.received().size() == 28; }));
+    for (std::size_t i = 14; i < 28; ++i)
+        EXPECT_EQ(sub.received()[i].payload, "") << sub.received()[i].topic;
 }
 
 // Ticks every 60 fake seconds, a real second apart, through a 30 s outage and

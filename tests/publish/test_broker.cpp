@@ -2,9 +2,11 @@
 
 #include <arpa/inet.h>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <mosquitto.h>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -60,7 +62,11 @@ int freeLoopbackPort() {
 TestBroker::TestBroker(std::string folder, BrokerOptions o)
     : folder_(std::move(folder)), port_(freeLoopbackPort()) {
     std::ofstream conf(folder_ + "/mosquitto.conf");
-    conf << "persistence false\n"
+    // Run as root, the broker would drop to its own user and lose sight of
+    // the test's files.
+    const passwd* me = ::getpwuid(::getuid());
+    conf << "user " << (me ? me->pw_name : "root") << "\n"
+         << "persistence false\n"
          << "log_dest none\n"
          << "per_listener_settings false\n"
          << "listener " << port_ << " 127.0.0.1\n";
@@ -86,6 +92,9 @@ bool TestBroker::start() {
     const std::string conf = folder_ + "/mosquitto.conf";
     pid_ = ::fork();
     if (pid_ == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
         ::execl(kMosquittoBinary, kMosquittoBinary, "-c", conf.c_str(),
                 static_cast<char*>(nullptr));
         ::_exit(127);

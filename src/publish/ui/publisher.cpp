@@ -57,6 +57,11 @@ void Publisher::reload() {
     load();
     if (settings_ == before && windUnits_ == windBefore)
         return;
+    // Entities announced earlier would linger in Home Assistant, unavailable,
+    // unless their retained configs are emptied.
+    if (before.enabled && before.discovery && !settings_.discovery &&
+        before.topic == settings_.topic && before.discoveryPrefix == settings_.discoveryPrefix)
+        withdrawDiscovery_ = true;
     stop(true);
     if (settings_.enabled)
         start();
@@ -112,10 +117,15 @@ void Publisher::onConnected() {
     lastError_.clear();
     const std::string& topic = settings_.topic;
     publishNow({availabilityTopic(topic), "online", 1, true});
-    if (settings_.discovery)
-        for (const MqttMessage& m :
-             discoveryMessages({topic, settings_.discoveryPrefix, windUnits_, KORVANE_VERSION}))
+    if (settings_.discovery || withdrawDiscovery_) {
+        for (MqttMessage m :
+             discoveryMessages({topic, settings_.discoveryPrefix, windUnits_, KORVANE_VERSION})) {
+            if (!settings_.discovery)
+                m.payload.clear(); // an empty retained message deletes the entity
             publishNow(m);
+        }
+        withdrawDiscovery_ = false;
+    }
     for (std::size_t i = 0; i < kAlarmKindCount; ++i)
         publishNow({alarmStateTopic(topic, static_cast<AlarmKind>(i)), alarmOn_[i] ? "ON" : "OFF",
                     1, true});

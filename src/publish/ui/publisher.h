@@ -105,6 +105,7 @@ private:
     QTimer* housekeeping_;
     std::string lastError_;
     bool exited_ = false;
+    bool withdrawDiscovery_ = false;
 
     std::optional<Reading> reading_;
     LiveTime readingTime_;
