@@ -17,7 +17,7 @@ constexpr int kMaxBusyTurns = 40;
 
 LogImportRunner::LogImportRunner(const std::string& dbPath, const std::string& appFolder, int today,
                                  NumberFormat fmt, QWidget* owner) {
-    auto opened = HistoryStore::open(dbPath, today);
+    auto opened = HistoryStore::open(dbPath, today, HistoryStore::OpenCheck::Quick);
     if (!opened.store) {
         problem_ = "History store: logs not imported: " + opened.result.text;
         finished_ = true;

@@ -74,7 +74,7 @@ OneValue queryOne(const Database& db, const char* sql) {
 
 } // namespace
 
-HistoryStore::Opened HistoryStore::open(const std::string& path, int createdDate) {
+HistoryStore::Opened HistoryStore::open(const std::string& path, int createdDate, OpenCheck check) {
     // One thread owns a connection, so SQLite's per-call mutex is pure cost
     // on a scan of a year's minutes.
     sqlite3* raw = nullptr;
@@ -99,11 +99,13 @@ HistoryStore::Opened HistoryStore::open(const std::string& path, int createdDate
                  "written by a newer Korvane (schema " + std::to_string(version.number) +
                      ", this one knows " + std::to_string(current) + ")"}};
 
-    const OneValue check = queryOne(db, "PRAGMA quick_check(1)");
-    if (check.rc != SQLITE_OK)
-        return {nullptr, storeResultOf(check.rc, db)};
-    if (check.text != "ok")
-        return {nullptr, {StoreStatus::Corrupt, SQLITE_CORRUPT, "damaged: " + check.text}};
+    if (check == OpenCheck::Full) {
+        const OneValue verdict = queryOne(db, "PRAGMA quick_check(1)");
+        if (verdict.rc != SQLITE_OK)
+            return {nullptr, storeResultOf(verdict.rc, db)};
+        if (verdict.text != "ok")
+            return {nullptr, {StoreStatus::Corrupt, SQLITE_CORRUPT, "damaged: " + verdict.text}};
+    }
 
     const OneValue journal = queryOne(db, "PRAGMA journal_mode = WAL");
     if (journal.rc != SQLITE_OK)

@@ -102,7 +102,13 @@ public:
     // (quick_check) and migrates it to the current schema.  `createdDate`
     // (yyyymmdd) is recorded only when the file is new.  A file of a newer
     // schema is left as it is (TooNew).
-    static Opened open(const std::string& path, int createdDate);
+    // Full: also reads the whole file once (quick_check), about 150 ms a
+    // year of minutes, so damage is found before anything is written.
+    // Quick: for a second connection to a file the recorder has already
+    // checked at start-up (a window that reads, the log import); damage
+    // then shows as a failed query.
+    enum class OpenCheck { Full, Quick };
+    static Opened open(const std::string& path, int createdDate, OpenCheck check = OpenCheck::Full);
 
     ~HistoryStore();
     HistoryStore(const HistoryStore&) = delete;

@@ -45,7 +45,7 @@ TrendsReader::TrendsReader(const std::string& appFolder)
         problem_ = "No history yet: Korvane has not recorded any minutes in " + path_ + ".";
         return;
     }
-    auto opened = HistoryStore::open(path_, 0);
+    auto opened = HistoryStore::open(path_, 0, HistoryStore::OpenCheck::Quick);
     if (!opened.result.ok()) {
         status_ = Status::Failed;
         fail(opened.result);
