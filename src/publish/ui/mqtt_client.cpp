@@ -2,6 +2,8 @@
 
 #include "publish/reconnect.h"
 
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -57,11 +59,39 @@ MqttClient::~MqttClient() {
     drop();
 }
 
-void MqttClient::open(const MqttConnectOptions& o) {
+void MqttClient::open(const MqttConnectOptions& options) {
     drop();
+    options_ = options;
+    state_ = State::Resolving;
+    timeout_->start(options_.connectTimeoutMs);
+    QHostAddress literal;
+    if (literal.setAddress(QString::fromStdString(options_.host))) {
+        QTimer::singleShot(0, this, [this, gen = generation_] {
+            if (gen == generation_)
+                connectNow();
+        });
+    } else {
+        // Only a name that resolves is handed to the library, whose own
+        // lookup blocks; it then comes from the resolver's cache or hosts file.
+        lookupId_ = QHostInfo::lookupHost(QString::fromStdString(options_.host), this,
+                                          [this, gen = generation_](const QHostInfo& info) {
+                                              if (gen != generation_)
+                                                  return;
+                                              lookupId_ = -1;
+                                              if (info.error() != QHostInfo::NoError ||
+                                                  info.addresses().isEmpty())
+                                                  fail("host not found");
+                                              else
+                                                  connectNow();
+                                          });
+    }
+}
+
+void MqttClient::connectNow() {
+    const MqttConnectOptions& o = options_;
     mosq_ = mosquitto_new(o.clientId.empty() ? nullptr : o.clientId.c_str(), true, this);
     if (!mosq_) {
-        QTimer::singleShot(0, this, [this] { emit failed(QStringLiteral("out of memory")); });
+        fail("out of memory");
         return;
     }
     mosquitto_connect_callback_set(mosq_, &MqttClient::onConnect);
@@ -90,11 +120,7 @@ void MqttClient::open(const MqttConnectOptions& o) {
             problem = libraryText(rc, savedErrno);
     }
     if (!problem.empty()) {
-        drop();
-        const QString reason = QString::fromStdString(problem);
-        // The outcome never comes from within open(): the caller's state is
-        // then always settled before it hears of it.
-        QTimer::singleShot(0, this, [this, reason] { emit failed(reason); });
+        fail(problem);
         return;
     }
     state_ = State::TcpConnecting;
@@ -104,7 +130,6 @@ void MqttClient::open(const MqttConnectOptions& o) {
     connect(read_, &QSocketNotifier::activated, this, [this] { readable(); });
     connect(write_, &QSocketNotifier::activated, this, [this] { writable(); });
     misc_->start();
-    timeout_->start(o.connectTimeoutMs);
     updateNotifiers();
 }
 
@@ -117,6 +142,10 @@ void MqttClient::close() {
 }
 
 void MqttClient::drop() {
+    ++generation_;
+    if (lookupId_ >= 0)
+        QHostInfo::abortHostLookup(lookupId_);
+    lookupId_ = -1;
     misc_->stop();
     timeout_->stop();
     delete read_;
@@ -197,12 +226,16 @@ void MqttClient::housekeeping() {
 }
 
 void MqttClient::timedOut() {
-    if (state_ == State::TcpConnecting || state_ == State::Handshaking)
+    if (state_ == State::Resolving)
+        fail("the host name could not be looked up in time");
+    else if (state_ == State::TcpConnecting || state_ == State::Handshaking)
         fail("no answer from the broker");
 }
 
 void MqttClient::step(int rc, int savedErrno) {
-    if (rc != MOSQ_ERR_SUCCESS && rc != MOSQ_ERR_NO_CONN) {
+    // Any error, "no connection" included, means the library's socket is
+    // gone: the notifiers must not stay on a closed descriptor.
+    if (rc != MOSQ_ERR_SUCCESS) {
         // A refusal's callback says more than the error code that follows it.
         for (const Event& e : events_) {
             if (e.kind == EventKind::Refused) {

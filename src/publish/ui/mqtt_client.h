@@ -44,6 +44,8 @@ public:
 
     // Starts connecting (a previous connection is dropped).  The outcome
     // comes later as connected() or failed(), never from within this call.
+    // A host name is first looked up off the event loop, so a name server
+    // that is slow or away cannot stall it ("host not found" when it fails).
     void open(const MqttConnectOptions& options);
     // Sends DISCONNECT when connected, and drops the connection without
     // emitting anything.
@@ -69,7 +71,7 @@ signals:
     void published(int mid);
 
 private:
-    enum class State { Closed, TcpConnecting, Handshaking, Connected };
+    enum class State { Closed, Resolving, TcpConnecting, Handshaking, Connected };
     enum class EventKind { Connected, Refused, Lost, Published };
     struct Event {
         EventKind kind;
@@ -80,6 +82,7 @@ private:
     static void onDisconnect(mosquitto*, void* self, int rc);
     static void onPublish(mosquitto*, void* self, int mid);
 
+    void connectNow();
     void readable();
     void writable();
     void housekeeping();
@@ -98,6 +101,9 @@ private:
     QTimer* misc_;
     QTimer* timeout_;
     std::vector<Event> events_;
+    MqttConnectOptions options_;
+    int lookupId_ = -1;
+    unsigned generation_ = 0; // tells a stale lookup's answer from the current one
 };
 
 } // namespace korvane
