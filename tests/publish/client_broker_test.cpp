@@ -104,7 +104,9 @@ TEST_F(Connecting, AWrongPasswordIsSaidAndRetriedWithoutSpinning) {
 
     const double before = cpuSeconds();
     QTest::qWait(3000);
-    EXPECT_LT(cpuSeconds() - before, 0.3);
+    const double used = cpuSeconds() - before;
+    EXPECT_LT(used, 0.3);
+    std::cout << "CPU time over 3 s of refused retries: " << used << " s\n";
     EXPECT_FALSE(p->isConnected());
 
     c.Password = "right";
