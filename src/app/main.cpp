@@ -9,6 +9,8 @@
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_serial_port.h"
+#include "publish/ui/publisher.h"
+#include "publish/ui/publishing_dialog.h"
 #include "recording/log_record.h"
 #include "store/day_date.h"
 #include "store/minute_recorder.h"
@@ -56,10 +58,19 @@ int main(int argc, char** argv) {
     alarmSetup.clock = &clock;
     alarmSetup.numberFormat = services.numberFormat;
     korvane::AlarmMonitor alarms(std::move(alarmSetup));
-    alarms.setEventRecorder([&recorder](const korvane::AlarmEvent& e) {
+    // Publishing to an MQTT broker, off until mqtt.cfg turns it on.
+    korvane::PublisherSetup publishSetup;
+    publishSetup.appFolder = folder;
+    publishSetup.clock = &clock;
+    publishSetup.numberFormat = services.numberFormat;
+    korvane::Publisher publisher(std::move(publishSetup));
+
+    alarms.setEventRecorder([&recorder, &publisher](const korvane::AlarmEvent& e) {
         recorder.alarmEvent({e.utcSeconds, e.name, e.change, e.value}, e.utcSeconds * 1000);
+        publisher.alarmEvent(e);
     });
     services.sinks.push_back(&alarms);
+    services.sinks.push_back(&publisher);
     services.windowButtons.push_back({"Trends", "TrendsButton", [&](QWidget* owner) {
                                           korvane::QtMessageSink messages(owner);
                                           korvane::openTrendsWindow(
@@ -72,9 +83,17 @@ int main(int argc, char** argv) {
              if (korvane::openAlarmsDialog(owner, folder, services.numberFormat, messages))
                  alarms.reload();
          }});
+    services.windowButtons.push_back({"Publishing", "PublishingButton", [&](QWidget* owner) {
+                                          korvane::QtMessageSink messages(owner);
+                                          korvane::openPublishingDialog(
+                                              owner, folder, services.numberFormat, messages);
+                                          publisher.reload();
+                                      }});
 
     korvane::Tavrel window(services);
     QObject::connect(&alarms, &korvane::AlarmMonitor::statusChanged, &window,
+                     &korvane::Tavrel::refreshSinkLines);
+    QObject::connect(&publisher, &korvane::Publisher::statusChanged, &window,
                      &korvane::Tavrel::refreshSinkLines);
     window.show();
     korvane::LogImportRunner import(dbPath, folder, korvane::dateOfDayKey(today),
