@@ -80,10 +80,8 @@ void Publisher::start() {
 
 void Publisher::stop(bool sayOffline) {
     retry_->stop();
-    if (client_->isConnected() && sayOffline) {
-        publishNow({availabilityTopic(settings_.topic), "offline", 1, true});
-        client_->drain(exitFlushMs_, [] { return true; });
-    }
+    if (client_->isConnected() && sayOffline)
+        sayFarewell([] { return true; });
     client_->close();
     if (outbox_) {
         outbox_->connectionLost();
@@ -147,10 +145,21 @@ void Publisher::onFailed(const std::string& reason) {
 }
 
 void Publisher::onPublished(int mid) {
+    if (farewellMid_ && *farewellMid_ == mid)
+        farewellMid_.reset();
     if (!outbox_)
         return;
     outbox_->acknowledged(mid);
     pump();
+}
+
+void Publisher::sayFarewell(const std::function<bool()>& alsoDone) {
+    // A clean DISCONNECT makes the broker drop the will, so "offline" must
+    // itself be acknowledged before the connection goes: written to the
+    // socket is not enough when the disconnect follows at once.
+    farewellMid_ = client_->publish({availabilityTopic(settings_.topic), "offline", 1, true});
+    client_->drain(exitFlushMs_, [&] { return !farewellMid_ && alsoDone(); });
+    farewellMid_.reset();
 }
 
 void Publisher::publishNow(const MqttMessage& message) {
@@ -214,8 +223,7 @@ void Publisher::logBacklogChanged(std::size_t, const LiveTime&) {}
 void Publisher::exiting(const LiveTime&) {
     if (client_->isConnected()) {
         pump();
-        publishNow({availabilityTopic(settings_.topic), "offline", 1, true});
-        client_->drain(exitFlushMs_, [this] { return !outbox_ || outbox_->inFlight() == 0; });
+        sayFarewell([this] { return !outbox_ || outbox_->inFlight() == 0; });
     }
     exited_ = true;
     retry_->stop();

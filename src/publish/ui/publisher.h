@@ -18,6 +18,7 @@
 #include "publish/reconnect.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -86,6 +87,9 @@ private:
     void onPublished(int mid);
     void pump();
     void publishNow(const MqttMessage& message);
+    // Publishes "offline" and waits (at most the exit flush time) for its
+    // acknowledgement and for `alsoDone`.
+    void sayFarewell(const std::function<bool()>& alsoDone);
     void queue(MqttMessage message);
     std::string broker() const;
 
@@ -95,6 +99,7 @@ private:
     std::string hostName_;
     int connectTimeoutMs_;
     int exitFlushMs_;
+    std::optional<int> farewellMid_; // "offline" sent, not yet acknowledged
     std::unique_ptr<OutboxStorage> storage_;
     std::unique_ptr<Outbox> outbox_;
     MqttSettings settings_;
