@@ -53,7 +53,7 @@ protected:
 
     LiveTime now() const { return {clock.now(), clock.utcMs(), dayKey(clock.now())}; }
 
-    static bool spinUntil(const std::function<bool()>& done, int limitMs = 5000) {
+    static bool spinUntil(const std::function<bool()>& done, int limitMs = 15000) {
         return QTest::qWaitFor(done, limitMs);
     }
 
