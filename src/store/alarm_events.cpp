@@ -25,15 +25,7 @@ StoreResult HistoryStore::recordAlarmEvents(std::span<const AlarmEventRow> event
         rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
         insert.reset();
     }
-    if (rc == SQLITE_OK)
-        rc = db_.exec("COMMIT");
-    if (rc != SQLITE_OK) {
-        StoreResult r = storeResultOf(rc, db_);
-        if (!sqlite3_get_autocommit(db_.get()))
-            db_.exec("ROLLBACK");
-        return r;
-    }
-    return {};
+    return endTransaction(db_, rc);
 }
 
 std::optional<std::vector<AlarmEventRow>> HistoryStore::alarmEvents(std::int64_t fromTs,

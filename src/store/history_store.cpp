@@ -274,6 +274,17 @@ StoreResult HistoryStore::addWindPair(const MinuteSummary& row, bool isNew) {
     return rc == SQLITE_DONE ? StoreResult{} : storeResultOf(rc, db_);
 }
 
+StoreResult endTransaction(const Database& db, int rc) {
+    if (rc == SQLITE_OK)
+        rc = db.exec("COMMIT");
+    if (rc == SQLITE_OK)
+        return {};
+    StoreResult result = storeResultOf(rc, db);
+    if (!sqlite3_get_autocommit(db.get()))
+        db.exec("ROLLBACK");
+    return result;
+}
+
 StoreResult HistoryStore::commitMinutes(std::span<const MinuteSummary> minutes) {
     if (minutes.empty())
         return {};
@@ -287,14 +298,7 @@ StoreResult HistoryStore::commitMinutes(std::span<const MinuteSummary> minutes) 
             return r;
         }
     }
-    rc = db_.exec("COMMIT");
-    if (rc != SQLITE_OK) {
-        StoreResult r = storeResultOf(rc, db_);
-        if (!sqlite3_get_autocommit(db_.get()))
-            db_.exec("ROLLBACK");
-        return r;
-    }
-    return {};
+    return endTransaction(db_, SQLITE_OK);
 }
 
 StoreResult HistoryStore::importLog(int date, const std::string& name, std::int64_t bytes,

@@ -183,4 +183,8 @@ private:
 // The StoreResult for a SQLite result code on `db` (SQLITE_OK/DONE/ROW: Ok).
 StoreResult storeResultOf(int rc, const Database& db);
 
+// Ends a transaction begun on `db`: COMMIT when `rc` is SQLITE_OK, ROLLBACK
+// when it is not or the commit fails; the outcome.
+StoreResult endTransaction(const Database& db, int rc);
+
 } // namespace korvane

@@ -60,15 +60,7 @@ StoreResult HistoryStore::removeFromOutbox(std::span<const std::int64_t> ids) {
         rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
         remove.reset();
     }
-    if (rc == SQLITE_OK)
-        rc = db_.exec("COMMIT");
-    if (rc != SQLITE_OK) {
-        StoreResult r = storeResultOf(rc, db_);
-        if (!sqlite3_get_autocommit(db_.get()))
-            db_.exec("ROLLBACK");
-        return r;
-    }
-    return {};
+    return endTransaction(db_, rc);
 }
 
 } // namespace korvane
