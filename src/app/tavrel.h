@@ -17,6 +17,7 @@
 #include "recording/log_record.h"
 #include "recording/logging_tick.h"
 
+#include <QColor>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -31,6 +32,9 @@ class QPushButton;
 class QTreeWidget;
 
 namespace korvane {
+
+// The colour of readings not refreshed for a while.
+inline const QColor kStaleGrey{150, 150, 150};
 
 // A button in the main window's column that opens a window of its own (the
 // port stays open behind it, like the history window's).

@@ -11,16 +11,16 @@
 #include <string>
 
 int main(int argc, char** argv) {
-    korvane::sim::SimulatedStore spec;
+    korvane::sim::SimulatedStore plan;
     std::string path;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (std::strcmp(argv[i], "--days") == 0 && hasValue)
-            spec.days = std::atoi(argv[++i]);
+            plan.days = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--first") == 0 && hasValue)
-            spec.firstDate = std::atoi(argv[++i]);
+            plan.firstDate = std::atoi(argv[++i]);
         else if (std::strcmp(argv[i], "--seed") == 0 && hasValue)
-            spec.seed = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+            plan.seed = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
         else if (argv[i][0] != '-' && path.empty())
             path = argv[i];
         else {
@@ -28,13 +28,13 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    if (path.empty() || spec.days < 1 || spec.firstDate < 1000101) {
+    if (path.empty() || plan.days < 1 || plan.firstDate < 1000101) {
         std::fputs("usage: korvane-sim-store [--days N] [--first yyyymmdd] [--seed N] "
                    "<korvane.db>\n",
                    stderr);
         return 2;
     }
-    const korvane::StoreResult r = korvane::sim::writeSimulatedStore(path, spec);
+    const korvane::StoreResult r = korvane::sim::writeSimulatedStore(path, plan);
     if (!r.ok()) {
         std::fprintf(stderr, "%s: %s\n", path.c_str(), r.text.c_str());
         return 1;

@@ -35,15 +35,15 @@ std::int64_t utcMidnight(int date) {
 
 } // namespace
 
-std::vector<MinuteSummary> simulatedMinutes(const SimulatedStore& spec) {
+std::vector<MinuteSummary> simulatedMinutes(const SimulatedStore& plan) {
     std::vector<MinuteSummary> out;
-    if (spec.days <= 0)
+    if (plan.days <= 0)
         return out;
-    out.reserve(static_cast<std::size_t>(spec.days) * 1440);
-    BoardModel model(spec.seed);
+    out.reserve(static_cast<std::size_t>(plan.days) * 1440);
+    BoardModel model(plan.seed);
     MinuteAggregator agg;
-    const std::int64_t startMs = utcMidnight(spec.firstDate) * 1000;
-    const std::int64_t endMs = startMs + spec.days * 86400LL * 1000;
+    const std::int64_t startMs = utcMidnight(plan.firstDate) * 1000;
+    const std::int64_t endMs = startMs + plan.days * 86400LL * 1000;
     Reading latest;
     std::string day;
     int dayDate = 0;
@@ -66,11 +66,11 @@ std::vector<MinuteSummary> simulatedMinutes(const SimulatedStore& spec) {
     return out;
 }
 
-StoreResult writeSimulatedStore(const std::string& path, const SimulatedStore& spec) {
-    auto opened = HistoryStore::open(path, spec.firstDate);
+StoreResult writeSimulatedStore(const std::string& path, const SimulatedStore& plan) {
+    auto opened = HistoryStore::open(path, plan.firstDate);
     if (!opened.result.ok())
         return opened.result;
-    const std::vector<MinuteSummary> minutes = simulatedMinutes(spec);
+    const std::vector<MinuteSummary> minutes = simulatedMinutes(plan);
     const std::span<const MinuteSummary> all(minutes);
     for (std::size_t at = 0; at < all.size(); at += 1440) {
         const StoreResult r = opened.store->commitMinutes(

@@ -19,7 +19,7 @@ void DesktopNotifier::notify(const AlarmNotice& notice, bool raised) {
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     QVariantMap hints;
-    // The specification's urgency levels: 1 normal, 2 critical.  A critical
+    // The notification service's urgency levels: 1 normal, 2 critical.  A critical
     // notice stays until dismissed, which suits an unattended system.
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(raised ? 2 : 1));
     call << QStringLiteral("Korvane") << static_cast<uint>(0)
