@@ -5,12 +5,13 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev libqt6serialport6-dev qt6-qpa-plugins
+    qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick
     fonts-liberation2 fonts-urw-base35
     libsqlite3-dev sqlite3 qt6-charts-dev libqt6opengl6-dev dbus-daemon
     libmosquitto-dev mosquitto mosquitto-clients openssl
+    libmicrohttpd-dev libsystemd-dev systemd
 )
 
 missing=()

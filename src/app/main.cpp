@@ -1,6 +1,6 @@
 // Korvane: live monitoring and logging of a wind-turbine charging system.
 
-#include "alarms/ui/alarm_monitor.h"
+#include "alarms/qt/alarm_monitor.h"
 #include "alarms/ui/alarms_dialog.h"
 #include "app/log_import_runner.h"
 #include "app/store_sink.h"
@@ -8,8 +8,9 @@
 #include "config/settings_files.h"
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/ui/message_box.h"
 #include "platform/qt/qt_serial_port.h"
-#include "publish/ui/publisher.h"
+#include "publish/qt/publisher.h"
 #include "publish/ui/publishing_dialog.h"
 #include "recording/log_record.h"
 #include "store/day_date.h"

@@ -4,6 +4,7 @@
 #include "config/settings_files.h"
 #include "monitor/energy.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/ui/message_box.h"
 #include "recording/logging_control.h"
 #include "recording/logging_tick.h"
 

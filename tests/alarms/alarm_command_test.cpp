@@ -1,7 +1,7 @@
 // The alarm command run for real: arguments arrive literally, a hanging
 // command is killed, failures are reported, and only a few run at once.
 
-#include "alarms/ui/alarm_command_runner.h"
+#include "alarms/qt/alarm_command_runner.h"
 #include "support/event_pump.h"
 #include "support/temp_dir.h"
 

@@ -1,7 +1,7 @@
 // The alarm monitor as the main window drives it, with a fake clock, a fake
 // notifier and a fake command runner.
 
-#include "alarms/ui/alarm_monitor.h"
+#include "alarms/qt/alarm_monitor.h"
 #include "support/temp_dir.h"
 
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 // Desktop notifications over a real session bus, to a stand-in for the
 // notifications service registered by the test itself.
 
-#include "alarms/ui/alarm_notifier.h"
+#include "alarms/qt/alarm_notifier.h"
 #include "support/event_pump.h"
 
 #include <QDBusConnection>

@@ -3,7 +3,7 @@
 // message times and the event loop spun until something happened.
 
 #include "publish/mqtt_config.h"
-#include "publish/ui/publisher.h"
+#include "publish/qt/publisher.h"
 #include "recording/log_record.h"
 #include "support/temp_dir.h"
 #include "test_broker.h"

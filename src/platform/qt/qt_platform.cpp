@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
-#include <QMessageBox>
 #include <QTime>
 #include <cstdlib>
 
@@ -39,12 +38,6 @@ std::string SystemTimeFormats::shortTime(int hour, int minute) const {
 std::string appFolder() {
     return resolveAppFolder(std::getenv("KORVANE_HOME"),
                             toLocal8(QCoreApplication::applicationDirPath()));
-}
-
-void QtMessageSink::showMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Korvane"), fromLocal8(text),
-                    QMessageBox::Ok, parent_);
-    box.exec();
 }
 
 } // namespace korvane

@@ -1,8 +1,7 @@
 #pragma once
-// Qt-side helpers of the platform layer: the user's locale, the app folder,
-// 8-bit text at the window boundary, twips and message boxes.
+// Qt-side helpers of the platform layer (Qt Core only): the user's locale,
+// the app folder, 8-bit text at the Qt boundary and twips.
 
-#include "platform/messages.h"
 #include "platform/numbers.h"
 #include "platform/time_formats.h"
 
@@ -10,8 +9,6 @@
 #include <QString>
 #include <optional>
 #include <string>
-
-class QWidget;
 
 namespace korvane {
 
@@ -48,15 +45,5 @@ inline std::string toLocal8(const QString& s) {
 constexpr int twips(int t) {
     return (t + 7) / 15;
 }
-
-// Message boxes titled "Korvane" with an OK button only.
-class QtMessageSink final : public MessageSink {
-public:
-    explicit QtMessageSink(QWidget* parent) : parent_(parent) {}
-    void showMessage(const std::string& text) override;
-
-private:
-    QWidget* parent_;
-};
 
 } // namespace korvane

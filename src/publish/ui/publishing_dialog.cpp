@@ -1,6 +1,6 @@
 #include "publishing_dialog.h"
 
-#include "mqtt_client.h"
+#include "publish/qt/mqtt_client.h"
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
 #include "publish/reconnect.h"
