@@ -40,4 +40,37 @@ void writeTaggedLines(std::string& out, const Config& config,
     }
 }
 
+// The newer settings files (alarms.cfg, mqtt.cfg, web.cfg, turbine.cfg) may
+// hold texts a user typed freely, such as a password: their values are
+// written with "&", "<" and ">" as "&amp;", "&lt;" and "&gt;", so no value can
+// end its own tag early or smuggle another tag in.  Reading turns exactly
+// those three entities back and leaves any other "&" as it stands, so files
+// written before escaping read as they did.  prog.cfg and settings.cfg keep
+// their bytes and are never escaped.
+std::string escapeTagText(std::string_view text);
+std::string unescapeTagText(std::string_view text);
+
+template <typename Config, std::size_t N>
+Config readEscapedTaggedFields(std::string_view text, Config config,
+                               const TaggedField<Config> (&fields)[N]) {
+    for (const auto& f : fields)
+        if (auto v = tagValue(text, f.key))
+            config.*f.member = unescapeTagText(*v);
+    return config;
+}
+
+template <typename Config, std::size_t N>
+void writeEscapedTaggedLines(std::string& out, const Config& config,
+                             const TaggedField<Config> (&fields)[N]) {
+    for (const auto& f : fields) {
+        out += '<';
+        out += f.key;
+        out += '>';
+        out += escapeTagText(config.*f.member);
+        out += "</";
+        out += f.key;
+        out += ">\r\n";
+    }
+}
+
 } // namespace korvane

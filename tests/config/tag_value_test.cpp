@@ -1,4 +1,5 @@
 #include "config/tag_value.h"
+#include "config/tagged_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,36 @@ TEST(TaggedText, PacketFieldRulesMatchTheSettingsRule) {
     EXPECT_EQ(taggedText("[<V></V>]", "<V>", "</V>"), "");
     EXPECT_EQ(taggedText("[<v>12</v>]", "<V>", "</V>"), std::nullopt);
     EXPECT_EQ(taggedText("[<V>1</V><V>2</V>]", "<V>", "</V>"), "1");
+}
+
+} // namespace
+} // namespace korvane
+
+namespace korvane {
+namespace {
+
+struct Escaped {
+    std::string Password;
+    std::string TLS;
+};
+constexpr TaggedField<Escaped> kEscapedFields[] = {{"Password", &Escaped::Password},
+                                                   {"TLS", &Escaped::TLS}};
+
+TEST(EscapedTags, AValueCannotEndItsTagOrSmuggleAnother) {
+    const Escaped typed{"a</Password><TLS>0</TLS>&amp;<", "1"};
+    std::string file;
+    writeEscapedTaggedLines(file, typed, kEscapedFields);
+    EXPECT_EQ(file,
+              "<Password>a&lt;/Password&gt;&lt;TLS&gt;0&lt;/TLS&gt;&amp;amp;&lt;</Password>\r\n"
+              "<TLS>1</TLS>\r\n");
+    const Escaped read = readEscapedTaggedFields(file, Escaped{}, kEscapedFields);
+    EXPECT_EQ(read.Password, typed.Password);
+    EXPECT_EQ(read.TLS, "1");
+}
+
+TEST(EscapedTags, OnlyTheThreeEntitiesAreTurnedBack) {
+    // Files written before escaping keep their meaning: a bare "&" stays.
+    EXPECT_EQ(unescapeTagText("R&D &quot; &lt;&gt;&amp; &am"), "R&D &quot; <>& &am");
 }
 
 } // namespace
