@@ -34,6 +34,12 @@ class LiveSink {
 public:
     virtual ~LiveSink() = default;
 
+    // The station has started: settings read, the port tried, and the day's
+    // energy resumed at `totalWh` (what the store already counted today).
+    virtual void started(double totalWh, const LiveTime& when) {
+        (void)totalWh;
+        (void)when;
+    }
     // A packet was decoded; `reading` is the window's live reading after it.
     virtual void packetDecoded(const Reading& reading, const LiveTime& when) = 0;
     // The energy timer added `addedWh` (after any midnight restart) and the
