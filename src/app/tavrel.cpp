@@ -74,6 +74,11 @@ void Tavrel::Form_Load() {
     if (isSwitchOn(ProgramConfig.LogOn, services_.numberFormat))
         startLogging(toLocal8(delay->text()), false);
     Timer3.start();
+    if (!services_.sinks.empty()) {
+        const LiveTime when = liveTime();
+        for (LiveSink* sink : services_.sinks)
+            sink->started(WattHours, when);
+    }
 }
 
 void Tavrel::LoadSettings() {
