@@ -21,6 +21,11 @@ std::int64_t SystemClock::utcMs() const {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
+std::int64_t SystemClock::monotonicMs() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 std::int64_t FakeClock::utcMs() const {
     using namespace std::chrono;
     const year_month_day ymd{year{time_.year}, month{static_cast<unsigned>(time_.month)},
@@ -34,10 +39,15 @@ std::int64_t FakeClock::utcMs() const {
 void FakeClock::setUtcOffsetMinutes(int minutes) {
     const int change = minutes - offsetMinutes_;
     offsetMinutes_ = minutes;
-    advanceSeconds(change * 60L);
+    jumpWallClockSeconds(change * 60L);
 }
 
 void FakeClock::advanceSeconds(long seconds) {
+    jumpWallClockSeconds(seconds);
+    monotonicMs_ += seconds * 1000LL;
+}
+
+void FakeClock::jumpWallClockSeconds(long seconds) {
     using namespace std::chrono;
     const year_month_day ymd{year{time_.year}, month{static_cast<unsigned>(time_.month)},
                              day{static_cast<unsigned>(time_.day)}};

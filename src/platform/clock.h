@@ -32,6 +32,10 @@ public:
     // The same moment as milliseconds since 1970-01-01 00:00 UTC, for records
     // that must not repeat when the local clock does (daylight saving).
     virtual std::int64_t utcMs() const = 0;
+    // Milliseconds on a clock that only moves forward, at a steady rate, from
+    // an arbitrary start: for intervals (silence, retries) that must not
+    // jump when the wall clock is set at boot or by network time.
+    virtual std::int64_t monotonicMs() const = 0;
 };
 
 // The machine's local time.
@@ -39,6 +43,7 @@ class SystemClock final : public Clock {
 public:
     LocalDateTime now() const override;
     std::int64_t utcMs() const override;
+    std::int64_t monotonicMs() const override;
 };
 
 // A clock that says what the test sets.  Its local time is UTC shifted by an
@@ -48,9 +53,15 @@ public:
     explicit FakeClock(LocalDateTime t = {}) : time_(t) {}
     LocalDateTime now() const override { return time_; }
     std::int64_t utcMs() const override;
+    std::int64_t monotonicMs() const override { return monotonicMs_; }
+    // Sets the wall clock; the monotonic clock stays where it is.
     void set(const LocalDateTime& t) { time_ = t; }
-    // Moves forward by whole seconds, rolling over days, months and years.
+    // Lets time pass: both clocks move forward by whole seconds, the wall
+    // clock rolling over days, months and years.
     void advanceSeconds(long seconds);
+    // The wall clock is set forward (or back, for a negative count) while
+    // no time passes, as network time does to a PC that booted wrong.
+    void jumpWallClockSeconds(long seconds);
     // Local time minus UTC, in minutes (0 unless set).  Changing it moves
     // the local time with the UTC moment kept, as a switch of the clocks does.
     void setUtcOffsetMinutes(int minutes);
@@ -58,6 +69,7 @@ public:
 private:
     LocalDateTime time_;
     int offsetMinutes_ = 0;
+    std::int64_t monotonicMs_ = 1'000'000;
 };
 
 } // namespace korvane
