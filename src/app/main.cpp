@@ -3,16 +3,17 @@
 #include "alarms/qt/alarm_monitor.h"
 #include "alarms/ui/alarms_dialog.h"
 #include "app/log_import_runner.h"
-#include "app/store_sink.h"
 #include "app/tavrel.h"
 #include "config/settings_files.h"
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
-#include "platform/ui/message_box.h"
 #include "platform/qt/qt_serial_port.h"
+#include "platform/ui/message_box.h"
 #include "publish/qt/publisher.h"
 #include "publish/ui/publishing_dialog.h"
 #include "recording/log_record.h"
+#include "station/station.h"
+#include "station/store_sink.h"
 #include "store/day_date.h"
 #include "store/minute_recorder.h"
 #include "trends/ui/open_trends.h"
@@ -91,11 +92,15 @@ int main(int argc, char** argv) {
                                           publisher.reload();
                                       }});
 
-    korvane::Tavrel window(services);
-    QObject::connect(&alarms, &korvane::AlarmMonitor::statusChanged, &window,
-                     &korvane::Tavrel::refreshSinkLines);
-    QObject::connect(&publisher, &korvane::Publisher::statusChanged, &window,
-                     &korvane::Tavrel::refreshSinkLines);
+    korvane::StationServices stationServices{
+        services.appFolder,    services.makePort, services.clock,      services.timeFormats,
+        services.numberFormat, services.sinks,    services.energySoFar};
+    korvane::Station station(std::move(stationServices));
+    QObject::connect(&alarms, &korvane::AlarmMonitor::statusChanged, &station,
+                     &korvane::Station::refreshSinkLines);
+    QObject::connect(&publisher, &korvane::Publisher::statusChanged, &station,
+                     &korvane::Station::refreshSinkLines);
+    korvane::Tavrel window(station, services);
     window.show();
     korvane::LogImportRunner import(dbPath, folder, korvane::dateOfDayKey(today),
                                     services.numberFormat, &window);

@@ -1,12 +1,8 @@
 #include "tavrel.h"
 
 #include "app/dialog_windows.h"
-#include "config/settings_files.h"
-#include "monitor/energy.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/ui/message_box.h"
-#include "recording/logging_control.h"
-#include "recording/logging_tick.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -19,13 +15,36 @@ namespace korvane {
 
 namespace {
 
-constexpr const char* kLineSettings = "4800,N,8,1";
 const QColor kLampRed(255, 0, 0);
+
+StationServices stationServices(const TavrelServices& s) {
+    return {s.appFolder,    s.makePort, s.clock,      s.timeFormats,
+            s.numberFormat, s.sinks,    s.energySoFar};
+}
 
 } // namespace
 
 Tavrel::Tavrel(TavrelServices services, QWidget* parent)
-    : QWidget(parent), services_(std::move(services)), logWriter_(services_.appFolder) {
+    : QWidget(parent), services_(std::move(services)) {
+    // Owned as a child, so findChild reaches its timers as it reaches ours.
+    station_ = new Station(stationServices(services_), this);
+    init();
+}
+
+Tavrel::Tavrel(Station& station, TavrelServices services, QWidget* parent)
+    : QWidget(parent), services_(std::move(services)), station_(&station) {
+    const StationServices& s = station.services();
+    services_.appFolder = s.appFolder;
+    services_.makePort = s.makePort;
+    services_.clock = s.clock;
+    services_.timeFormats = s.timeFormats;
+    services_.numberFormat = s.numberFormat;
+    services_.sinks = s.sinks;
+    services_.energySoFar = s.energySoFar;
+    init();
+}
+
+void Tavrel::init() {
     setObjectName("Tavrel");
     if (services_.messages == nullptr)
         ownMessages_ = std::make_unique<QtMessageSink>(this);
@@ -36,19 +55,19 @@ Tavrel::Tavrel(TavrelServices services, QWidget* parent)
                                                       services_.numberFormat, *messages_);
     windows_ = services_.windows ? services_.windows : ownWindows_.get();
 
-    MSComm1 = services_.makePort();
-    if (auto* object = dynamic_cast<QObject*>(MSComm1.get()))
-        object->setObjectName("MSComm1");
-    MSComm1->setCommEventHandler([this] { MSComm1_OnComm(); });
     buildControls();
+    connect(station_, &Station::settingsLoaded, this, &Tavrel::LoadSettings);
+    connect(station_, &Station::loggingChanged, this, &Tavrel::showLogging);
+    connect(station_, &Station::packetDecoded, this, &Tavrel::showPacket);
+    connect(station_, &Station::recordLogged, this, &Tavrel::showRecord);
+    connect(station_, &Station::portStateChanged, this, &Tavrel::updatePortStatus);
+    connect(station_, &Station::logStatusChanged, this, &Tavrel::updateLogStatus);
+    connect(station_, &Station::sinkLinesChanged, this, &Tavrel::updateSinkStatus);
     Form_Load();
 }
 
 Tavrel::~Tavrel() {
-    // The port's event handler points back here; silence it before we go.
-    MSComm1->setCommEventHandler(nullptr);
-    MSComm1->close();
-    tellSinksExiting();
+    station_->shutDown();
 }
 
 void Tavrel::setLampColour(QPushButton* lamp, const QColor& colour) {
@@ -61,36 +80,21 @@ void Tavrel::setLampColour(QPushButton* lamp, const QColor& colour) {
 void Tavrel::Form_Load() {
     setWindowTitle(kWaitingCaption);
     StopLogging->setEnabled(false);
-    LiveReading = {};
-    WattHours = 0;
-    // The day's energy so far survives a restart: it carries on from what
-    // the history store counted before.
-    energyDay_ = dayKey(services_.clock->now());
-    lastHeardMs_ = services_.clock->utcMs();
-    if (services_.energySoFar)
-        WattHours = services_.energySoFar(energyDay_);
-    LoadSettings();
-    configurePortAndOpen();
-    if (isSwitchOn(ProgramConfig.LogOn, services_.numberFormat))
-        startLogging(toLocal8(delay->text()), false);
-    Timer3.start();
-    if (!services_.sinks.empty()) {
-        const LiveTime when = liveTime();
-        for (LiveSink* sink : services_.sinks)
-            sink->started(WattHours, when);
-    }
+    // The station reads the settings (the window follows through
+    // settingsLoaded), opens the port and starts logging when LogOn says so.
+    station_->start();
+    updatePortStatus();
 }
 
+// The station has read prog.cfg and settings.cfg: the interval box and the
+// readings list follow them.
 void Tavrel::LoadSettings() {
-    ProgramConfig = loadProgramConfig(services_.appFolder);
-    delay->setText(fromLocal8(ProgramConfig.LogDelay));
+    delay->setText(fromLocal8(station_->programConfig().LogDelay));
     BuildReadingsList();
-    CalibrationConfig = loadCalibrationConfig(services_.appFolder);
-    calibration_ = toCalibration(CalibrationConfig, services_.numberFormat);
 }
 
 void Tavrel::BuildReadingsList() {
-    layout_ = readingsLayout(ProgramConfig, services_.numberFormat);
+    layout_ = readingsLayout(station_->programConfig(), services_.numberFormat);
     ListView1->clear();
     ListView1->setMinimumHeight(0);
     ListView1->setColumnCount(3);
@@ -111,13 +115,14 @@ void Tavrel::BuildReadingsList() {
 }
 
 void Tavrel::RefreshReadingsList() {
-    showRows(readingRows(layout_, LiveReading, WattHours, services_.numberFormat));
+    showRows(readingRows(layout_, station_->liveReading(), station_->wattHours(),
+                         services_.numberFormat));
 }
 
 void Tavrel::showRows(const std::vector<ReadingRow>& rows) {
     // The rows are rewritten in place when their number has not changed: the
     // same picture as removing and adding them, without the relayout cost on
-    // every packet.
+    // every packet; a cell whose text stays is not touched, so not repainted.
     if (ListView1->topLevelItemCount() != static_cast<int>(rows.size())) {
         ListView1->clear();
         for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -142,71 +147,39 @@ void Tavrel::showRows(const std::vector<ReadingRow>& rows) {
     }
 }
 
-void Tavrel::configurePortAndOpen() {
-    // A port that is not a number, or below 1, names no device: the window
-    // runs on without the board (energy and logging carry on with the last
-    // values) and the status line says why.
-    const auto number = parseNumber(ProgramConfig.Port, services_.numberFormat);
-    portNumberSet_ = number && toInt16(*number) >= 1;
-    if (portNumberSet_) {
-        MSComm1->setPortNumber(toInt16(*number));
-        MSComm1->setSettings(kLineSettings);
-        MSComm1->setInputLength(0);
-        MSComm1->open();
-    }
-    updatePortStatus();
-}
-
-void Tavrel::startLogging(const std::string& delayText, bool reportErrors) {
-    const auto interval = checkLoggingInterval(delayText, services_.numberFormat);
-    if (!interval) {
-        if (reportErrors)
-            messages_->showMessage(kInvalidDelayMessage);
-        return;
-    }
-    delay->setText(fromLocal8(interval->delayText));
-    Timer1.setInterval(interval->periodMs);
-    delay->setEnabled(false);
-    StartLogging->setEnabled(false);
-    StopLogging->setEnabled(true);
-    Timer1.start();
-}
-
 void Tavrel::StartLogging_Click() {
-    startLogging(toLocal8(delay->text()), true);
-    if (Timer1.isActive())
-        IntervalPeaks = {};
+    if (!station_->startLogging(toLocal8(delay->text())))
+        messages_->showMessage(kInvalidDelayMessage);
+    else
+        station_->resetPeaks();
 }
 
 void Tavrel::StopLogging_Click() {
-    StartLogging->setEnabled(true);
-    delay->setEnabled(true);
-    StopLogging->setEnabled(false);
-    Timer1.stop();
+    station_->stopLogging();
+}
+
+// Logging started (with the interval text as checked and clamped) or
+// stopped: the controls follow.
+void Tavrel::showLogging(bool running) {
+    if (running)
+        delay->setText(fromLocal8(station_->loggingDelayText()));
+    delay->setEnabled(!running);
+    StartLogging->setEnabled(!running);
+    StopLogging->setEnabled(running);
 }
 
 void Tavrel::Setup_Click() {
-    MSComm1->close();
-    portAwayReason_ = "closed while Program Setup is open";
-    updatePortStatus();
+    station_->releasePort("closed while Program Setup is open");
     windows_->programSetup(this);
-    portAwayReason_.clear();
-    LoadSettings();
-    configurePortAndOpen();
+    station_->LoadSettings();
+    station_->reclaimPort(true);
 }
 
 void Tavrel::CalibrateButton_Click() {
-    MSComm1->close();
-    portAwayReason_ = "handed to the calibration dialog";
-    updatePortStatus();
+    station_->releasePort("handed to the calibration dialog");
     windows_->calibrate(this, services_.makePort());
-    portAwayReason_.clear();
-    LoadSettings();
-    // The port reopens as it was: a number changed in prog.cfg by hand takes
-    // effect at the next start or Program Setup.
-    if (portNumberSet_)
-        MSComm1->open();
-    updatePortStatus();
+    station_->LoadSettings();
+    station_->reclaimPort(false);
 }
 
 void Tavrel::ShowLogs_Click() {
@@ -214,100 +187,46 @@ void Tavrel::ShowLogs_Click() {
 }
 
 void Tavrel::Exit_Click() {
-    MSComm1->close();
+    station_->serialPort().close();
     close();
 }
 
-void Tavrel::MSComm1_OnComm() {
-    ReceiveBuffer.append(MSComm1->readInput());
-    MSComm1->discardInput();
-    while (auto packet = ReceiveBuffer.next())
-        ProcessPacket(*packet);
-}
-
-void Tavrel::ProcessPacket(const std::string& packet) {
-    lightLamp(BlinkData);
-    lastHeardMs_ = services_.clock->utcMs();
-    LiveReading = decodePacket(packet, calibration_, services_.numberFormat, LiveReading);
-    if (Timer1.isActive())
-        raisePeaks(IntervalPeaks, LiveReading);
+// After the station decoded a packet: the data lamp, the list, the mode
+// label and the caption.
+void Tavrel::showPacket() {
+    lightLamp(BlinkData, dataLampLit_);
+    const Reading& live = station_->liveReading();
     RefreshReadingsList();
-    if (readingsStale_)
-        updatePortStatus();
-    txtMode->setText(fromLocal8(liveModeText(LiveReading.mode)));
-    const QString caption = fromLocal8(liveCaption(LiveReading, services_.numberFormat));
+    const QString mode = fromLocal8(liveModeText(live.mode));
+    if (txtMode->text() != mode)
+        txtMode->setText(mode);
+    const QString caption = fromLocal8(liveCaption(live, services_.numberFormat));
     if (windowTitle() != caption)
         setWindowTitle(caption);
-    if (!services_.sinks.empty()) {
-        const LiveTime when = liveTime();
-        for (LiveSink* sink : services_.sinks)
-            sink->packetDecoded(LiveReading, when);
-        updateBanner();
-    }
 }
 
-void Tavrel::lightLamp(QPushButton* lamp) {
+void Tavrel::showRecord() {
+    lightLamp(BlinkLog, logLampLit_);
+}
+
+void Tavrel::lightLamp(QPushButton* lamp, bool& lit) {
     // Enabling a running lamp timer does not restart it: the lamps go out
     // 250 ms after the first event, so a steady stream still blinks.
     if (!Timer2.isActive())
         Timer2.start();
+    if (lit)
+        return;
+    lit = true;
     setLampColour(lamp, kLampRed);
-}
-
-void Tavrel::Timer1_Timer() {
-    lightLamp(BlinkLog);
-    const TickInputs in{IntervalPeaks,
-                        LiveReading.mode,
-                        WattHours,
-                        isSwitchOn(ProgramConfig.Savehtml, services_.numberFormat),
-                        isSwitchOn(ProgramConfig.SaveExcel, services_.numberFormat),
-                        ProgramConfig.WSUnits};
-    lastTick_ = writeLoggingTick(logWriter_, services_.appFolder, in, *services_.clock,
-                                 *services_.timeFormats, services_.numberFormat);
-    updateLogStatus();
-    if (!services_.sinks.empty()) {
-        const LiveTime when = liveTime();
-        const LoggedRecord record{IntervalPeaks, LiveReading.mode, when.local.hour,
-                                  when.local.minute, when.day};
-        for (LiveSink* sink : services_.sinks)
-            sink->recordLogged(record, when);
-        updateSinkStatus();
-    }
-    reportLogBacklog();
-    IntervalPeaks = {};
 }
 
 void Tavrel::Timer2_Timer() {
     const QColor face = QPalette().color(QPalette::Button);
     setLampColour(BlinkData, face);
     setLampColour(BlinkLog, face);
+    dataLampLit_ = false;
+    logLampLit_ = false;
     Timer2.stop();
-}
-
-void Tavrel::Timer3_Timer() {
-    const LocalDateTime now = services_.clock->now();
-    const double before = WattHours;
-    WattHours = energyTick(WattHours, LiveReading.watts, now, lastEnergyTick_);
-    lastEnergyTick_ = now;
-    updatePortStatus();
-    if (!services_.sinks.empty()) {
-        // What the tick changed the day's total by, so the sinks' sums of a
-        // day always come to that day's total, even when a restart in the
-        // first seconds after midnight takes back an earlier share.
-        const LiveTime when = liveTime();
-        const double added = when.day == energyDay_ ? WattHours - before : WattHours;
-        for (LiveSink* sink : services_.sinks)
-            sink->energyAdded(added, WattHours, when);
-        updateSinkStatus();
-    }
-    energyDay_ = dayKey(now);
-    // Held records go out as soon as their file can take them, even while
-    // logging is stopped.
-    if (logWriter_.held() > 0) {
-        logWriter_.retry();
-        updateLogStatus();
-        reportLogBacklog();
-    }
 }
 
 } // namespace korvane

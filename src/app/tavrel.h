@@ -1,28 +1,18 @@
 #pragma once
-// The main window: owns the serial link to the board, the live values, the
-// energy total, the logging timer and the buttons to the other windows.
+// The main window: a view over the station (the live core), with the readings
+// list, the lamps, the logging controls, the status lines and the buttons to
+// the other windows.
 
 #include "app/child_windows.h"
-#include "config/calibration_config.h"
-#include "config/program_config.h"
 #include "monitor/live_display.h"
-#include "monitor/live_sink.h"
-#include "monitor/packet_decoder.h"
-#include "monitor/packet_framer.h"
-#include "platform/clock.h"
 #include "platform/messages.h"
-#include "platform/numbers.h"
-#include "platform/serial_port.h"
-#include "platform/time_formats.h"
-#include "recording/log_record.h"
-#include "recording/logging_tick.h"
+#include "station/station.h"
 
 #include <QColor>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,19 +35,17 @@ struct WindowButton {
 };
 
 struct TavrelServices {
+    // What the station needs, when the window builds its own (see below).
     std::string appFolder;
     SerialPortFactory makePort; // MSComm1 and, per calibration, MSComm2
     const Clock* clock = nullptr;
     const TimeFormats* timeFormats = nullptr;
     NumberFormat numberFormat;
+    std::vector<LiveSink*> sinks;
+    std::function<double(const std::string& day)> energySoFar;
+
     MessageSink* messages = nullptr; // null: message boxes on this window
     ChildWindows* windows = nullptr; // null: the program's own dialogs
-    // Parts that follow the live data, told of every packet, energy tick,
-    // log record and the exit (not owned).
-    std::vector<LiveSink*> sinks;
-    // The watt-hours already counted for a day (its key), so a restart
-    // carries on the day's total; null: the total starts from 0.
-    std::function<double(const std::string& day)> energySoFar;
     // Buttons below "Show Logs", in this order.
     std::vector<WindowButton> windowButtons;
 };
@@ -65,56 +53,52 @@ struct TavrelServices {
 class Tavrel : public QWidget {
     Q_OBJECT
 public:
+    // A window over a station of its own, built from `services`.
     explicit Tavrel(TavrelServices services, QWidget* parent = nullptr);
+    // A window over `station` (not started yet, not owned); the station
+    // fields of `services` are taken from the station.
+    Tavrel(Station& station, TavrelServices services, QWidget* parent = nullptr);
     ~Tavrel() override;
+
+    Station& station() { return *station_; }
+    const Reading& liveReading() const { return station_->liveReading(); }
+    const korvane::IntervalPeaks& intervalPeaks() const { return station_->intervalPeaks(); }
+    double wattHours() const { return station_->wattHours(); }
+    const korvane::ProgramConfig& programConfig() const { return station_->programConfig(); }
+    SerialPort& serialPort() { return station_->serialPort(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
-public:
-    const Reading& liveReading() const { return LiveReading; }
-    const korvane::IntervalPeaks& intervalPeaks() const { return IntervalPeaks; }
-    double wattHours() const { return WattHours; }
-    const korvane::ProgramConfig& programConfig() const { return ProgramConfig; }
-    SerialPort& serialPort() { return *MSComm1; }
-
 public slots:
-    // Re-reads the sinks' status and banner lines (a sink changed them
-    // outside an event the window told it of).
-    void refreshSinkLines() { updateSinkStatus(); }
     void Setup_Click();
     void CalibrateButton_Click();
     void ShowLogs_Click();
     void Exit_Click();
     void StartLogging_Click();
     void StopLogging_Click();
-    void MSComm1_OnComm();
-    void Timer1_Timer(); // logging tick
     void Timer2_Timer(); // lamp reset
-    void Timer3_Timer(); // energy
 
 private:
+    void init();
     void buildControls();
     void Form_Load();
     void LoadSettings();
     void BuildReadingsList();
     void RefreshReadingsList();
-    void ProcessPacket(const std::string& packet);
-    void configurePortAndOpen();
-    void startLogging(const std::string& delayText, bool reportErrors);
+    void showPacket();
+    void showRecord();
+    void showLogging(bool running);
     void showRows(const std::vector<ReadingRow>& rows);
-    void lightLamp(QPushButton* lamp);
+    void lightLamp(QPushButton* lamp, bool& lit);
     static void setLampColour(QPushButton* lamp, const QColor& colour);
     void updatePortStatus();
     void showStaleReadings(bool stale);
     void updateLogStatus();
     void updateSinkStatus();
-    void updateBanner();
-    void reportLogBacklog();
-    LiveTime liveTime() const;
-    void tellSinksExiting();
 
     TavrelServices services_;
+    Station* station_ = nullptr;
     std::unique_ptr<MessageSink> ownMessages_;
     std::unique_ptr<ChildWindows> ownWindows_;
     MessageSink* messages_ = nullptr;
@@ -136,33 +120,13 @@ private:
     QLabel* LogStatus = nullptr;
     QLabel* SinkStatus = nullptr;  // one line per live sink with something to say
     QLabel* AlarmBanner = nullptr; // the sinks' banner lines, red, hidden when empty
-    QTimer Timer1;
     QTimer Timer2;
-    QTimer Timer3;
-    std::unique_ptr<SerialPort> MSComm1;
-    bool portNumberSet_ = false;
-    QString portAwayReason_; // why the port is closed while a dialog is open
-    // After this long without a packet the values are shown as stale.
-    static constexpr int kSilentSeconds = 10;
-    std::int64_t lastHeardMs_ = 0; // UTC ms of the last packet, or of the port opening
-    bool portSeenOpen_ = false;
+    // Whether each lamp is red now, so a steady stream of packets does not
+    // repaint a lamp that is already lit.
+    bool dataLampLit_ = false;
+    bool logLampLit_ = false;
     bool readingsStale_ = false;
-
-    // Live state.
-    Reading LiveReading;
-    korvane::IntervalPeaks IntervalPeaks;
-    double WattHours = 0;
-    std::optional<LocalDateTime> lastEnergyTick_;
-    std::string energyDay_;  // the day key WattHours counts
-    bool sinksTold_ = false; // the sinks have been told of the exit
-    std::size_t reportedBacklog_ = 0;
-    korvane::ProgramConfig ProgramConfig;
-    korvane::CalibrationConfig CalibrationConfig;
-    Calibration calibration_;
     ReadingsLayout layout_;
-    PacketFramer ReceiveBuffer;
-    LogWriter logWriter_;
-    TickResult lastTick_;
 };
 
 } // namespace korvane

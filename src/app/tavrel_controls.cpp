@@ -1,6 +1,5 @@
 #include "tavrel.h"
 
-#include "monitor/energy.h"
 #include "platform/qt/qt_platform.h"
 
 #include <QFontMetrics>
@@ -183,18 +182,10 @@ void Tavrel::buildControls() {
     root->addWidget(LogStatus);
     root->addWidget(SinkStatus);
 
-    Timer1.setObjectName("Timer1");
-    Timer1.setParent(this);
-    Timer1.setInterval(1000);
-    // Coarse timers drift to whole seconds; 10.5 s must mean 10.5 s.
-    Timer1.setTimerType(Qt::PreciseTimer);
     Timer2.setObjectName("Timer2");
     Timer2.setParent(this);
     Timer2.setInterval(250);
     Timer2.setSingleShot(true);
-    Timer3.setObjectName("Timer3");
-    Timer3.setParent(this);
-    Timer3.setInterval(kEnergyTickMs);
 
     connect(Setup, &QPushButton::clicked, this, &Tavrel::Setup_Click);
     connect(CalibrateButton, &QPushButton::clicked, this, &Tavrel::CalibrateButton_Click);
@@ -202,9 +193,7 @@ void Tavrel::buildControls() {
     connect(Exit, &QPushButton::clicked, this, &Tavrel::Exit_Click);
     connect(StartLogging, &QPushButton::clicked, this, &Tavrel::StartLogging_Click);
     connect(StopLogging, &QPushButton::clicked, this, &Tavrel::StopLogging_Click);
-    connect(&Timer1, &QTimer::timeout, this, &Tavrel::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &Tavrel::Timer2_Timer);
-    connect(&Timer3, &QTimer::timeout, this, &Tavrel::Timer3_Timer);
 }
 
 } // namespace korvane

@@ -33,12 +33,12 @@ TEST(Soak, TenMinutesAtTwentyPacketsASecondLoggingEveryTenSeconds) {
             f.port->receive(sim::formatPacket(board.step(0.05)));
             raisePeaks(peaks, f.window->liveReading());
             if (i % 100 == 99)
-                f.window->Timer3_Timer();
+                f.window->station().Timer3_Timer();
         }
         f.clock.advanceSeconds(10);
         expected += formatLogRecord(peaks, f.window->liveReading().mode, f.clock.now().hour,
                                     f.clock.now().minute, NumberFormat{});
-        f.window->Timer1_Timer();
+        f.window->station().Timer1_Timer();
         if (tick == 5)
             heapAfterWarmUp = heapInUseBytes();
     }

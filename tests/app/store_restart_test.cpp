@@ -1,7 +1,7 @@
 // The main window with a real history store: minutes land in korvane.db and
 // the day's energy carries on across a restart.
 
-#include "app/store_sink.h"
+#include "station/store_sink.h"
 #include "store/minute_recorder.h"
 #include "tavrel_fixture.h"
 
@@ -50,10 +50,10 @@ TEST(MainWindowStore, MinutesLandAndTheTotalCarriesOnAfterARestart) {
         for (int s = 0; s < 180; ++s) {
             f.port->receive("[<V>12</V><I>6</I><M>1</M>]");
             if (s % 5 == 0)
-                f.window->Timer3_Timer();
+                f.window->station().Timer3_Timer();
             f.clock.advanceSeconds(1);
         }
-        f.window->Timer3_Timer(); // 12:03:00 ends the third minute and opens a fourth
+        f.window->station().Timer3_Timer(); // 12:03:00 ends the third minute and opens a fourth
         EXPECT_NEAR(f.window->wattHours(), 3.7, 1e-9); // 37 ticks of 0.1 Wh
         EXPECT_EQ(scalar(db, "select count(*) from minutes"), 3);
         // The window goes without its Exit button: the open minute is still kept.
@@ -71,7 +71,7 @@ TEST(MainWindowStore, MinutesLandAndTheTotalCarriesOnAfterARestart) {
     Session second(f, db);
     EXPECT_NEAR(f.window->wattHours(), 3.7, 1e-9);
     f.port->receive("[<V>12</V><I>6</I>]");
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     f.button("Exit")->click(); // an exit commits the unfinished minute
     EXPECT_NEAR(scalar(db, "select wh from days where day = '2026_12_8'"), 3.8, 1e-9);
     EXPECT_EQ(scalar(db, "select count(*) from minutes"), 4);

@@ -20,13 +20,13 @@ TEST(MainWindowOutputs, TheTickPassesTotalPeaksAndUnitsToEveryOutput) {
     f.dir.write("html/template.asp", "<VV>|<II>|<WW>|<WH>|<RR>|<SS>|<MM>|<TT>");
     f.start();
     f.port->receive("[<V>12</V><I>6</I><R>60</R><S>10</S><M>1</M>]"); // 72 W
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     f.clock.advanceSeconds(5);
-    f.window->Timer3_Timer();          // two shares of 72 W: 0.2 Wh
+    f.window->station().Timer3_Timer();          // two shares of 72 W: 0.2 Wh
     f.button("StartLogging")->click(); // peaks count from here
     f.port->receive("[<V>13</V><I>2</I><R>30</R><S>4</S><M>1</M>]");
     f.port->receive("[<V>12</V><I>6</I><R>60</R><S>10</S><M>1</M>]");
-    f.window->Timer1_Timer();
+    f.window->station().Timer1_Timer();
 
     // Volts peaked in the first packet, everything else in the second.
     EXPECT_EQ(f.dir.read("html/log.asp"), "13|6|72|0.2|600|5|Load On|14:05:14\r\n");
@@ -49,8 +49,8 @@ TEST(MainWindowOutputs, LogStatusSaysWhatWaitsAndClearsItself) {
     f.dir.mkdir("logs/2026_12_8.txt"); // a folder where today's log should be
     f.start();
     auto* status = f.child<QLabel>("LogStatus");
-    f.window->Timer1_Timer();
-    f.window->Timer1_Timer();
+    f.window->station().Timer1_Timer();
+    f.window->station().Timer1_Timer();
     EXPECT_EQ(status->text(),
               QString::fromStdString("Log not written: " + f.dir.file("logs/2026_12_8.txt") +
                                      ": Is a directory; 2 records waiting"));
@@ -59,7 +59,7 @@ TEST(MainWindowOutputs, LogStatusSaysWhatWaitsAndClearsItself) {
     // Freed while logging is stopped: the energy timer's retry writes them.
     f.button("StopLogging")->click();
     std::filesystem::remove(f.dir.file("logs/2026_12_8.txt"));
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     EXPECT_EQ(status->text(), "");
     const std::string log = f.dir.read("logs/2026_12_8.txt");
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
@@ -71,11 +71,11 @@ TEST(MainWindowOutputs, PortLineSaysWhenADialogHoldsThePort) {
     auto* status = f.child<QLabel>("PortStatus");
     QString duringSetup, duringCalibration;
     f.windows.onSetup = [&] {
-        f.window->Timer3_Timer(); // the line refreshes while the dialog is open
+        f.window->station().Timer3_Timer(); // the line refreshes while the dialog is open
         duringSetup = status->text();
     };
     f.windows.onCalibrate = [&](SerialPort&) {
-        f.window->Timer3_Timer();
+        f.window->station().Timer3_Timer();
         duringCalibration = status->text();
     };
     f.button("Setup")->click();
@@ -116,12 +116,12 @@ TEST(MainWindowPortLine, AnOpenButSilentPortIsNotCalledOpenAndItsValuesGoGrey) {
     f.port->receive("[<V>512</V><I>130</I>]");
     const QColor live = valueColour();
     f.clock.advanceSeconds(9);
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     EXPECT_EQ(status->text(), "Port 1: /dev/ttyS0 (open)");
     const auto rowsBefore = f.rows();
     const int widthBefore = f.window->sizeHint().width();
     f.clock.advanceSeconds(3);
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     EXPECT_EQ(status->text(),
               "Port 1: /dev/ttyS0 (open, nothing received for 12 s: check the board's power and "
               "wiring, and that this is the right port)");

@@ -71,7 +71,7 @@ TEST(MainWindowSinks, PacketsRecordsAndExitReachTheSinks) {
 
     f.button("StartLogging")->click();
     f.port->receive("[<V>14</V><I>2</I><M>1</M>]");
-    f.window->Timer1_Timer();
+    f.window->station().Timer1_Timer();
     ASSERT_EQ(f.sink.records.size(), 1u);
     EXPECT_EQ(f.sink.records[0].peaks.volts, 14);
     EXPECT_EQ(f.sink.records[0].mode, 1);
@@ -81,7 +81,7 @@ TEST(MainWindowSinks, PacketsRecordsAndExitReachTheSinks) {
 
     f.sink.status = "History store: disk full";
     f.sink.banner = "Battery low: 11.42 V since 14:05";
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     EXPECT_EQ(f.child<QLabel>("SinkStatus")->text(), "History store: disk full");
     EXPECT_EQ(f.child<QLabel>("AlarmBanner")->text(), "Battery low: 11.42 V since 14:05");
     f.sink.banner.clear();
@@ -101,7 +101,7 @@ TEST(MainWindowSinks, EnergyResumesAndTheSinksSumsMatchTheTotalAcrossMidnight) {
     EXPECT_EQ(f.window->wattHours(), 40.5);
     f.port->receive("[<V>12</V><I>6</I>]"); // 72 W: 0.1 Wh a tick
     for (int i = 0; i < 6; ++i) {           // 23:59:50 .. 00:00:15, two ticks in the reset window
-        f.window->Timer3_Timer();
+        f.window->station().Timer3_Timer();
         if (i == 3)
             f.port->receive("[<V>12</V><I>12</I>]"); // 144 W from 00:00:05
         f.clock.advanceSeconds(5);
@@ -119,11 +119,11 @@ TEST(MainWindowSinks, TheLogBacklogIsReportedWhenItChanges) {
     f.dir.mkdir("logs/2026_12_8.txt");
     f.startWithSink();
     f.button("StartLogging")->click();
-    f.window->Timer1_Timer();
-    f.window->Timer1_Timer();
-    f.window->Timer3_Timer(); // a retry that still fails changes nothing
+    f.window->station().Timer1_Timer();
+    f.window->station().Timer1_Timer();
+    f.window->station().Timer3_Timer(); // a retry that still fails changes nothing
     std::filesystem::remove(f.dir.file("logs/2026_12_8.txt"));
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     EXPECT_EQ(f.sink.backlog, (std::vector<std::size_t>{1, 2, 0}));
 }
 

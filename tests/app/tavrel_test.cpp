@@ -123,7 +123,7 @@ TEST(MainWindowPackets, LampsLightAndTimer2TurnsBothBackToTheButtonFace) {
     // A second packet and a log tick do not restart the lamp timer: the
     // lamps go out 250 ms after the first event, whatever follows.
     f.port->receive(kPacket);
-    f.window->Timer1_Timer();
+    f.window->station().Timer1_Timer();
     EXPECT_EQ(log->palette().color(QPalette::Button), red);
     EXPECT_LE(f.timer("Timer2")->remainingTime(), remaining - 40);
     f.window->Timer2_Timer();
@@ -140,7 +140,7 @@ TEST(MainWindowEnergy, SeventyTwoWattsForAMinuteAddsOnePointTwo) {
     f.start();
     f.port->receive("[<V>12</V><I>6</I>]"); // 72 W
     for (int i = 0; i < 12; ++i) {
-        f.window->Timer3_Timer();
+        f.window->station().Timer3_Timer();
         f.clock.advanceSeconds(5);
     }
     EXPECT_NEAR(f.window->wattHours(), 1.2, 1e-9);
@@ -153,19 +153,19 @@ TEST(MainWindowEnergy, RestartsAfterMidnightAndAfterAMissedMidnight) {
     f.clock.set({2026, 12, 8, 23, 59, 58, 0});
     f.start();
     f.port->receive("[<V>12</V><I>6</I>]");
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     EXPECT_NEAR(f.window->wattHours(), 0.1, 1e-9);
     f.clock.advanceSeconds(5); // 00:00:03
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     EXPECT_NEAR(f.window->wattHours(), 0.1, 1e-9); // cleared, then one share
     f.clock.advanceSeconds(10);
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     EXPECT_NEAR(f.window->wattHours(), 0.2, 1e-9);
     // Asleep from the evening to the next morning: no tick near midnight.
     f.clock.set({2026, 12, 9, 22, 0, 0, 0});
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     f.clock.set({2026, 12, 10, 6, 30, 0, 0});
-    f.window->Timer3_Timer();
+    f.window->station().Timer3_Timer();
     EXPECT_NEAR(f.window->wattHours(), 0.1, 1e-9);
 }
 
@@ -211,7 +211,7 @@ TEST(MainWindowLogging, TickWritesTheExactRecordAndResetsThePeaks) {
     f.start();
     f.port->receive("[<V>540.8</V><I>182</I><R>58.4</R><M>1</M><S>24.6</S>]");
     f.port->receive("[<V>500</V><I>120</I><R>10</R><M>0</M><S>2</S>]");
-    f.window->Timer1_Timer();
+    f.window->station().Timer1_Timer();
     EXPECT_EQ(f.dir.read("logs/2026_7_4.txt"),
               "<V>13.52</V><I>4.1</I><W>55.43</W><R>584</R><S>12.3</S><M>0</M><T>14:05</T>\r\n");
     EXPECT_EQ(f.window->intervalPeaks(), IntervalPeaks{});
@@ -219,7 +219,7 @@ TEST(MainWindowLogging, TickWritesTheExactRecordAndResetsThePeaks) {
 
     // An interval without packets records zeros and the last mode.
     f.clock.advanceSeconds(10);
-    f.window->Timer1_Timer();
+    f.window->station().Timer1_Timer();
     const std::string log = f.dir.read("logs/2026_7_4.txt");
     EXPECT_EQ(log.substr(log.find('\n') + 1),
               "<V>0</V><I>0</I><W>0</W><R>0</R><S>0</S><M>0</M><T>14:05</T>\r\n");
@@ -298,7 +298,7 @@ TEST(MainWindowLocale, DecimalCommaInTheListCaptionAndLog) {
     EXPECT_EQ(f.timer("Timer1")->interval(), 12500);
     f.port->receive("[<V>514</V><I>130</I>]");
     EXPECT_EQ(f.caption(), "Korvane  12,85V 1,5A");
-    f.window->Timer1_Timer();
+    f.window->station().Timer1_Timer();
     EXPECT_EQ(f.dir.read("logs/2026_12_8.txt").substr(0, 27), "<V>12,85</V><I>1,5</I><W>19");
 }
 
@@ -345,8 +345,8 @@ TEST(MainWindowBadFiles, AnySettingsFileStartsAWorkingWindow) {
         EXPECT_EQ(f.port->isOpen(), c.portOpen);
         EXPECT_EQ(f.timer("Timer1")->isActive(), c.logging);
         f.port->receive("[<V>512</V><I>130</I><R>42</R><M>1</M><S>17</S>]");
-        f.window->Timer3_Timer();
-        f.window->Timer1_Timer();
+        f.window->station().Timer3_Timer();
+        f.window->station().Timer1_Timer();
         for (double v : {f.window->liveReading().volts, f.window->liveReading().amps,
                          f.window->liveReading().watts, f.window->wattHours()})
             EXPECT_TRUE(std::isfinite(v));

@@ -125,8 +125,8 @@ TEST(DeviceFaults, HangUpCostsNoCpuAndDecodingResumes) {
     EXPECT_LT(cpuSeconds() - cpu, 0.3) << "the program must sleep while the device is away";
 
     // Energy and logging carry on with the last values meanwhile.
-    rig.window->Timer3_Timer();
-    rig.window->Timer1_Timer();
+    rig.window->station().Timer3_Timer();
+    rig.window->station().Timer1_Timer();
     EXPECT_NE(rig.dir.read("logs/2026_12_8.txt").find("<V>12</V>"), std::string::npos);
 
     rig.device = std::make_unique<PtyPair>(rig.dir.file("com1"));

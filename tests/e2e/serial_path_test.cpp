@@ -64,7 +64,7 @@ TEST(SerialPathEndToEnd, PacketsReachTheWindowAndATickLogsThem) {
     window.findChild<QPushButton*>("StartLogging")->click();
     device->write("20</V><I>140</I><R>48</R><M>0</M><S>20</S>]");
     ASSERT_TRUE(pumpUntil([&] { return window.windowTitle() == "Korvane  13V 2A"; }, 3000));
-    window.Timer1_Timer();
+    window.station().Timer1_Timer();
     EXPECT_EQ(dir.read("logs/2026_12_8.txt"),
               "<V>13</V><I>2</I><W>26</W><R>480</R><S>10</S><M>0</M><T>09:30</T>\r\n");
 
