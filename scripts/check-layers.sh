@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # The logic layers stay Qt-free: only ui/ and qt/ folders, app, station,
-# service and the
-# screenshot programs may include Qt.  Prints the offending lines and fails when one does.
+# service and the screenshot programs may include Qt.  Prints the offending lines and fails when one does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 hits=$(grep -rn -E '#include\s*<Q' src tools \
