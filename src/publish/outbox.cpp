@@ -102,6 +102,9 @@ void Outbox::storeHeld() {
             lastLoadedId_ = std::max(lastLoadedId_, *id);
             items_.push_back(std::move(item));
         } else {
+            // Loaded again later, it is sent (and set aside) afresh.
+            if (item.setAside)
+                --setAside_;
             unloaded_ = true;
         }
     }
@@ -130,7 +133,7 @@ std::vector<Outbox::ToSend> Outbox::nextToSend() {
         for (const Item& i : from) {
             if (room == 0)
                 return;
-            if (!i.mid) {
+            if (!i.mid && !i.setAside) {
                 out.push_back({i.key, &i.message});
                 --room;
             }
@@ -165,6 +168,17 @@ void Outbox::notSent(std::uint64_t key) {
             byMid_.erase(*i->mid);
         i->mid.reset();
     }
+}
+
+void Outbox::setAside(std::uint64_t key) {
+    Item* i = find(key);
+    if (!i || i->setAside)
+        return;
+    if (i->mid)
+        byMid_.erase(*i->mid);
+    i->mid.reset();
+    i->setAside = true;
+    ++setAside_;
 }
 
 void Outbox::acknowledged(int mid) {

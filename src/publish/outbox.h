@@ -84,6 +84,10 @@ public:
     void notSent(std::uint64_t key);
     // The broker acknowledged this message id (unknown ids are ignored).
     void acknowledged(int mid);
+    // The message can never be published (the library or the broker refuses
+    // it as malformed): it stays in the storage, but this outbox sends it no
+    // more, so it does not hold up the ones behind it.
+    void setAside(std::uint64_t key);
     // The connection ended: nothing in flight is acknowledged any more; all
     // is sent again from the oldest.
     void connectionLost();
@@ -97,6 +101,8 @@ public:
     std::size_t inFlight() const { return byMid_.size(); }
     // Entries given up because the storage was out of reach too long.
     std::size_t dropped() const { return dropped_; }
+    // Entries set aside, among those counted by waitingInMemory().
+    std::size_t setAsideCount() const { return setAside_; }
 
 private:
     struct Item {
@@ -104,6 +110,7 @@ private:
         std::int64_t id = 0; // 0: held in memory only
         MqttMessage message;
         std::optional<int> mid;
+        bool setAside = false;
     };
     void load();
     void storeHeld();
@@ -121,6 +128,7 @@ private:
     std::unordered_map<int, std::uint64_t> byMid_;
     std::set<std::int64_t> acknowledgedIds_; // deletions still owed to the storage
     std::size_t dropped_ = 0;
+    std::size_t setAside_ = 0;
 };
 
 } // namespace korvane
