@@ -1,6 +1,7 @@
 #include "mqtt_config.h"
 
 #include "config/tagged_fields.h"
+#include "mqtt_messages.h"
 #include "platform/files.h"
 
 #include <cerrno>
@@ -53,6 +54,51 @@ std::string defaultTopic(std::string_view hostName) {
     return "korvane/" + (host.empty() ? std::string("korvane") : host);
 }
 
+// What Korvane appends to the base topic at most ("/alarm/log_not_written"),
+// and to the discovery prefix besides the device id, which is as long as
+// the base topic ("/binary_sensor/" ... "/alarm_log_not_written/config").
+constexpr std::size_t kLongestLeaf = 22;
+constexpr std::size_t kLongestDiscoveryLeaf = 44;
+
+// `field` as the dialog labels it; `added`: the bytes the longest topic
+// made from it adds.
+std::string topicProblem(const std::string& field, std::string_view topic, std::size_t added) {
+    const std::string tooLong =
+        field + " is too long: the topics made from it must stay within 65535 bytes.";
+    if (topic.size() + added > kMaxTopicBytes)
+        return tooLong;
+    switch (topicFault(topic)) {
+    case TopicFault::None:
+        return {};
+    case TopicFault::Empty:
+    case TopicFault::Wildcard:
+        return field + " must not be empty and must not contain + or #.";
+    case TopicFault::NotUtf8:
+        return field + " must be valid UTF-8 text (save mqtt.cfg as UTF-8).";
+    case TopicFault::ControlCharacter:
+        return field + " must not contain control characters.";
+    case TopicFault::TooLong:
+        return tooLong;
+    }
+    return {};
+}
+
+bool isLoopbackHost(std::string_view host) {
+    if (host == "localhost" || host == "::1" || host == "[::1]")
+        return true;
+    // 127.0.0.0/8, written as a dotted address.
+    if (host.substr(0, 4) != "127.")
+        return false;
+    int dots = 0;
+    for (const char c : host) {
+        if (c == '.')
+            ++dots;
+        else if (c < '0' || c > '9')
+            return false;
+    }
+    return dots == 3;
+}
+
 // Owner-only before the first byte of the password is written: the atomic
 // replacement gives its temporary file the mode of the file it replaces.
 int makeOwnerOnly(const std::string& path) {
@@ -80,12 +126,12 @@ MqttConfig defaultMqttConfig(std::string_view hostName) {
 }
 
 MqttConfig parseMqttConfig(std::string_view fileText, std::string_view hostName) {
-    return readTaggedFields(fileText, defaultMqttConfig(hostName), kFields);
+    return readEscapedTaggedFields(fileText, defaultMqttConfig(hostName), kFields);
 }
 
 std::string formatMqttConfig(const MqttConfig& config) {
     std::string text = "MQTT Config File\r\n\r\n";
-    writeTaggedLines(text, config, kFields);
+    writeEscapedTaggedLines(text, config, kFields);
     text += "\r\n";
     return text;
 }
@@ -100,6 +146,52 @@ int saveMqttConfig(const std::string& appFolder, const MqttConfig& config) {
     if (const int error = makeOwnerOnly(path))
         return error;
     return replaceFileReportingError(path, formatMqttConfig(config));
+}
+
+bool passwordTravelsUnencrypted(const MqttConfig& config, const NumberFormat& fmt) {
+    // The password is only sent with a user name.
+    return !config.User.empty() && !config.Password.empty() && !isSwitchOn(config.TLS, fmt) &&
+           !isLoopbackHost(trimmed(config.Host));
+}
+
+namespace {
+
+struct EnergyTexts {
+    std::string Day;
+    std::string EnergyTodayWh;
+};
+
+constexpr TaggedField<EnergyTexts> kEnergyFields[] = {
+    {"Day", &EnergyTexts::Day},
+    {"EnergyTodayWh", &EnergyTexts::EnergyTodayWh},
+};
+
+} // namespace
+
+std::string formatPublishedEnergy(const PublishedEnergy& energy) {
+    std::string text = "MQTT Published Energy\r\n\r\n";
+    writeEscapedTaggedLines(
+        text, EnergyTexts{energy.day, formatGeneral(energy.wh, NumberFormat{'.'})}, kEnergyFields);
+    text += "\r\n";
+    return text;
+}
+
+std::optional<PublishedEnergy> parsePublishedEnergy(std::string_view text) {
+    const EnergyTexts t = readEscapedTaggedFields(text, EnergyTexts{}, kEnergyFields);
+    const auto wh = parseNumber(t.EnergyTodayWh, NumberFormat{'.'});
+    if (t.Day.empty() || !wh || *wh < 0)
+        return std::nullopt;
+    return PublishedEnergy{t.Day, *wh};
+}
+
+std::optional<PublishedEnergy> loadPublishedEnergy(const std::string& appFolder) {
+    const auto text = readWholeFile(joinPath(appFolder, kPublishedEnergyFile));
+    return text ? parsePublishedEnergy(*text) : std::nullopt;
+}
+
+int savePublishedEnergy(const std::string& appFolder, const PublishedEnergy& energy) {
+    return replaceFileReportingError(joinPath(appFolder, kPublishedEnergyFile),
+                                     formatPublishedEnergy(energy));
 }
 
 std::string mqttSaveFailedMessage(const std::string& path, int error) {
@@ -143,14 +235,16 @@ MqttSettings mqttSettings(const MqttConfig& config, const NumberFormat& fmt,
     if (s.tls && s.caFile.empty())
         note("CA file must name the certificate file of the broker's authority when TLS is on.");
     s.topic = baseTopic(config.Topic);
-    if (s.topic.empty() || s.topic.find_first_of("+#") != std::string::npos) {
-        note("Topic must not be empty and must not contain + or #.");
+    if (const std::string why = topicProblem("Topic", s.topic, kLongestLeaf); !why.empty()) {
+        note(why);
         s.topic = defaultTopic(hostName);
     }
     s.discovery = isSwitchOn(config.Discovery, fmt);
     s.discoveryPrefix = baseTopic(config.DiscoveryPrefix);
-    if (s.discoveryPrefix.empty() || s.discoveryPrefix.find_first_of("+#") != std::string::npos) {
-        note("Discovery prefix must not be empty and must not contain + or #.");
+    if (const std::string why = topicProblem("Discovery prefix", s.discoveryPrefix,
+                                             kLongestDiscoveryLeaf + s.topic.size());
+        !why.empty()) {
+        note(why);
         s.discoveryPrefix = "homeassistant";
     }
     const auto interval = parseNumber(config.Interval, fmt);

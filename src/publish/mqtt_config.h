@@ -4,6 +4,7 @@
 
 #include "platform/numbers.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -61,11 +62,13 @@ struct MqttSettings {
 // state message every 5 s.
 MqttConfig defaultMqttConfig(std::string_view hostName);
 
-// Reads every key by the tag rule; a missing key takes its default text.
+// Reads every key by the tag rule, turning "&amp;", "&lt;" and "&gt;" back
+// into "&", "<" and ">"; a missing key takes its default text.
 MqttConfig parseMqttConfig(std::string_view fileText, std::string_view hostName);
 
 // "MQTT Config File", an empty line, the eleven tag lines and a final empty
-// line, every line ending in CR LF.
+// line, every line ending in CR LF.  "&", "<" and ">" in a value are written
+// as "&amp;", "&lt;" and "&gt;", so a password cannot end its tag early.
 std::string formatMqttConfig(const MqttConfig& config);
 
 // A missing or unreadable file gives the defaults.
@@ -77,9 +80,10 @@ int saveMqttConfig(const std::string& appFolder, const MqttConfig& config);
 
 // The first field the dialog must refuse, as the message to show naming the
 // field as the dialog labels it; empty when all are acceptable.  Port must
-// be a whole number 1..65535, Interval a number above 0, Host and Topic not
-// empty, Topic without the wildcards '+' and '#', the CA file given when TLS
-// is on.
+// be a whole number 1..65535, Interval a number above 0, Host not empty, the
+// CA file given when TLS is on, Topic and Discovery prefix topics MQTT
+// accepts (see topicFault: UTF-8 without control characters, '+' or '#')
+// whose longest topic made from them stays within 65535 bytes.
 std::string mqttConfigProblem(const MqttConfig& config, const NumberFormat& fmt);
 
 // The settings publishing runs with.  A field the dialog would refuse (a
@@ -90,5 +94,32 @@ MqttSettings mqttSettings(const MqttConfig& config, const NumberFormat& fmt,
 
 // Shown when mqtt.cfg cannot be replaced (`error`: the errno).
 std::string mqttSaveFailedMessage(const std::string& path, int error);
+
+// True when the password would cross the network readable by anyone on the
+// way: a user and a password are given, TLS is off and the host is not this
+// machine ("localhost", 127.x.x.x, "::1").
+bool passwordTravelsUnencrypted(const MqttConfig& config, const NumberFormat& fmt);
+
+// mqtt-energy.cfg beside mqtt.cfg: the day key and the highest
+// "energy_today_wh" (watt-hours, as published, to 0.001) sent for that day.
+// A restart resumes the day's energy from the store without the minute that
+// was running, so it may start below what consumers already saw; publishing
+// never goes below this until the day changes.
+inline constexpr std::string_view kPublishedEnergyFile = "/mqtt-energy.cfg";
+
+struct PublishedEnergy {
+    std::string day; // "2026_12_8"
+    double wh = 0;
+    bool operator==(const PublishedEnergy&) const = default;
+};
+
+// "MQTT Published Energy", an empty line, <Day> and <EnergyTodayWh> (with a
+// dot) and a final empty line, CR LF.
+std::string formatPublishedEnergy(const PublishedEnergy& energy);
+// Nothing when the day is missing or the energy is not a number of 0 or more.
+std::optional<PublishedEnergy> parsePublishedEnergy(std::string_view text);
+std::optional<PublishedEnergy> loadPublishedEnergy(const std::string& appFolder);
+// Atomic replacement; 0 or the errno of the failure.
+int savePublishedEnergy(const std::string& appFolder, const PublishedEnergy& energy);
 
 } // namespace korvane

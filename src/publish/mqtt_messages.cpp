@@ -25,6 +25,55 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
     return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
 }
 
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+
+struct Utf8Char {
+    char32_t codePoint = 0;
+    std::size_t length = 0; // 0: s[i] does not start a well-formed sequence
+};
+
+// The well-formed UTF-8 sequence at s[i] (RFC 3629, table 3-7 of Unicode).
+Utf8Char decodeUtf8(std::string_view s, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
+    const unsigned char b0 = byte(0);
+    if (b0 < 0x80)
+        return {b0, 1};
+    std::size_t length = 0;
+    char32_t cp = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+        cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        cp = b0 & 0x0F;
+        if (b0 == 0xE0)
+            low = 0xA0; // overlong below U+0800
+        if (b0 == 0xED)
+            high = 0x9F; // surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        cp = b0 & 0x07;
+        if (b0 == 0xF0)
+            low = 0x90; // overlong below U+10000
+        if (b0 == 0xF4)
+            high = 0x8F; // above U+10FFFF
+    } else {
+        return {};
+    }
+    if (i + length > s.size())
+        return {};
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned char b = byte(k);
+        const unsigned char lo = k == 1 ? low : 0x80;
+        const unsigned char hi = k == 1 ? high : 0xBF;
+        if (b < lo || b > hi)
+            return {};
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    return {cp, length};
+}
+
 std::string joined(std::string_view topic, std::string_view leaf) {
     std::string t(topic);
     t += '/';
@@ -115,21 +164,64 @@ std::string isoUtc(std::int64_t utcMs) {
 
 std::string jsonString(std::string_view text) {
     std::string out = "\"";
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const char c = text[i];
         const auto u = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
+            ++i;
         } else if (u < 0x20) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", u);
             out += buf;
-        } else {
+            ++i;
+        } else if (u < 0x80) {
             out += c;
+            ++i;
+        } else if (const Utf8Char ch = decodeUtf8(text, i); ch.length > 0) {
+            out.append(text.substr(i, ch.length));
+            i += ch.length;
+        } else {
+            // One replacement per byte, so what follows a broken sequence
+            // is read afresh and never swallowed.
+            out += kReplacement;
+            ++i;
         }
     }
     out += '"';
     return out;
+}
+
+bool isValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Char ch = decodeUtf8(text, i);
+        if (ch.length == 0)
+            return false;
+        i += ch.length;
+    }
+    return true;
+}
+
+TopicFault topicFault(std::string_view topic) {
+    if (topic.empty())
+        return TopicFault::Empty;
+    if (topic.size() > kMaxTopicBytes)
+        return TopicFault::TooLong;
+    bool wildcard = false;
+    for (std::size_t i = 0; i < topic.size();) {
+        const Utf8Char ch = decodeUtf8(topic, i);
+        if (ch.length == 0)
+            return TopicFault::NotUtf8;
+        const char32_t cp = ch.codePoint;
+        if (cp <= 0x1F || (cp >= 0x7F && cp <= 0x9F))
+            return TopicFault::ControlCharacter;
+        if ((cp >= 0xFDD0 && cp <= 0xFDEF) || (cp & 0xFFFE) == 0xFFFE)
+            return TopicFault::ControlCharacter;
+        wildcard = wildcard || cp == '+' || cp == '#';
+        i += ch.length;
+    }
+    return wildcard ? TopicFault::Wildcard : TopicFault::None;
 }
 
 std::string jsonNumber(double value) {

@@ -9,6 +9,7 @@
 #include "monitor/reading.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,9 +28,26 @@ struct MqttMessage {
 // "2026-12-08T14:05:00Z" for milliseconds since 1970 UTC (milliseconds dropped).
 std::string isoUtc(std::int64_t utcMs);
 
-// A JSON string literal of 8-bit text: quotes, backslashes and control
-// characters escaped, other bytes as they are.
+// A JSON string literal (RFC 8259) that is always valid UTF-8: quotes,
+// backslashes and control characters escaped, well-formed UTF-8 kept as it
+// is, and each byte that does not belong to a well-formed sequence replaced
+// by U+FFFD.  Convert texts of another code page before, at the Qt boundary.
 std::string jsonString(std::string_view text);
+
+// Well-formed UTF-8: no stray or missing continuation bytes, no overlong
+// forms, no surrogates (U+D800..U+DFFF), nothing above U+10FFFF.
+bool isValidUtf8(std::string_view text);
+
+// The most bytes a topic may have (MQTT's 16-bit length).
+inline constexpr std::size_t kMaxTopicBytes = 65535;
+
+// Why a topic name cannot be published to, by the rules MQTT sets for its
+// strings and that libmosquitto and brokers enforce: well-formed UTF-8,
+// without control characters (U+0000..U+001F, U+007F..U+009F, so no NUL)
+// or non-characters (U+FDD0..U+FDEF, U+xFFFE, U+xFFFF), without the
+// wildcards '+' and '#', not empty, at most kMaxTopicBytes.
+enum class TopicFault { None, Empty, NotUtf8, ControlCharacter, Wildcard, TooLong };
+TopicFault topicFault(std::string_view topic);
 
 // A JSON number in the general number form with a dot ("13.52", "420", "0").
 std::string jsonNumber(double value);

@@ -33,6 +33,37 @@ std::string retryStatus(std::string_view broker, std::string_view error, int msT
            std::to_string(seconds) + " s";
 }
 
+std::string setAsideStatus(std::size_t count) {
+    if (count == 0)
+        return {};
+    return "; " + std::to_string(count) + (count == 1 ? " message" : " messages") +
+           " refused and set aside";
+}
+
+std::optional<std::uint64_t> BrokerRefusals::closedAfter(std::optional<std::uint64_t> key,
+                                                         long long msSinceSent) {
+    if (!key || msSinceSent > kSoonMs)
+        return std::nullopt;
+    if (suspect_ == key) {
+        ++strikes_;
+    } else {
+        suspect_ = key;
+        strikes_ = 1;
+    }
+    if (strikes_ < kStrikes)
+        return std::nullopt;
+    suspect_.reset();
+    strikes_ = 0;
+    return key;
+}
+
+void BrokerRefusals::acknowledged(std::uint64_t key) {
+    if (suspect_ == key) {
+        suspect_.reset();
+        strikes_ = 0;
+    }
+}
+
 std::string connackText(int code) {
     switch (code) {
     case 1:

@@ -58,6 +58,12 @@ TEST(MqttConfig, EachRefusedFieldIsNamedAndFallsBackToItsDefault) {
         {&C::Topic, "/", "Topic must not be empty and must not contain + or #."},
         {&C::DiscoveryPrefix, "#",
          "Discovery prefix must not be empty and must not contain + or #."},
+        {&C::Topic, "korvane/g\xE4rtnerei", // a Latin-1 file
+         "Topic must be valid UTF-8 text (save mqtt.cfg as UTF-8)."},
+        {&C::Topic, "korvane/g\xC3\xA4rtnerei", ""},
+        {&C::Topic, "korvane/a\tb", "Topic must not contain control characters."},
+        {&C::DiscoveryPrefix, "home\xFF",
+         "Discovery prefix must be valid UTF-8 text (save mqtt.cfg as UTF-8)."},
     };
     for (const Row& r : rows) {
         MqttConfig c = defaultMqttConfig("shed");
@@ -71,10 +77,90 @@ TEST(MqttConfig, EachRefusedFieldIsNamedAndFallsBackToItsDefault) {
                 << r.text;
         }
     }
+    // The longest topic made from the base topic must fit MQTT's 65535 bytes.
+    MqttConfig longTopic = defaultMqttConfig("shed");
+    longTopic.Topic = std::string(65535 - 22, 't');
+    longTopic.Discovery = "0";
+    longTopic.DiscoveryPrefix = "h";
+    EXPECT_EQ(mqttConfigProblem(longTopic, NumberFormat{}),
+              "Discovery prefix is too long: the topics made from it must stay within 65535 "
+              "bytes.");
+    longTopic.Topic += 't';
+    EXPECT_EQ(mqttConfigProblem(longTopic, NumberFormat{}),
+              "Topic is too long: the topics made from it must stay within 65535 bytes.");
     MqttConfig tls = defaultMqttConfig("shed");
     tls.TLS = "1";
     EXPECT_EQ(mqttConfigProblem(tls, NumberFormat{}),
               "CA file must name the certificate file of the broker's authority when TLS is on.");
+}
+
+// A password is typed freely: whatever it holds must come back as it was,
+// and never switch another setting.
+TEST(MqttConfig, ValuesCannotSmuggleTagsIntoTheFile) {
+    const char* passwords[] = {"<TLS>0</TLS>", "ab</Password>cd", "</Password><Host>evil</Host>",
+                               "&lt;kept&gt;", "a & b",           ""};
+    for (const char* password : passwords) {
+        MqttConfig c = defaultMqttConfig("shed");
+        c.TLS = "1";
+        c.CAFile = "/etc/ca.pem";
+        c.Password = password;
+        const MqttConfig back = parseMqttConfig(formatMqttConfig(c), "shed");
+        EXPECT_EQ(back, c) << password;
+        EXPECT_TRUE(mqttSettings(back, NumberFormat{}, "shed").tls) << password;
+    }
+    MqttConfig c = defaultMqttConfig("shed");
+    c.Password = "<TLS>0</TLS>&";
+    EXPECT_NE(formatMqttConfig(c).find("<Password>&lt;TLS&gt;0&lt;/TLS&gt;&amp;</Password>\r\n"),
+              std::string::npos);
+    // A file written before values were escaped reads as it did.
+    EXPECT_EQ(parseMqttConfig("<Password>a&b</Password>", "shed").Password, "a&b");
+}
+
+TEST(MqttConfig, APasswordInClearToAnotherMachineIsToldOf) {
+    struct Row {
+        const char* host;
+        const char* user;
+        const char* password;
+        const char* tls;
+        bool unencrypted;
+    };
+    const Row rows[] = {
+        {"broker.lan", "korvane", "s3cret", "0", true},
+        {"192.168.1.20", "korvane", "s3cret", "0", true},
+        {"128.0.0.1", "korvane", "s3cret", "0", true},
+        {"127.0.0.1x", "korvane", "s3cret", "0", true},
+        {"broker.lan", "korvane", "s3cret", "1", false},
+        {"broker.lan", "", "s3cret", "0", false}, // no user: the password is not sent
+        {"broker.lan", "korvane", "", "0", false},
+        {" localhost ", "korvane", "s3cret", "0", false},
+        {"127.0.1.1", "korvane", "s3cret", "0", false},
+        {"::1", "korvane", "s3cret", "0", false},
+    };
+    for (const Row& r : rows) {
+        MqttConfig c = defaultMqttConfig("shed");
+        c.Host = r.host;
+        c.User = r.user;
+        c.Password = r.password;
+        c.TLS = r.tls;
+        EXPECT_EQ(passwordTravelsUnencrypted(c, NumberFormat{}), r.unencrypted) << r.host;
+    }
+}
+
+TEST(MqttConfig, ThePublishedEnergyFileKeepsTheDayAndTotal) {
+    EXPECT_EQ(formatPublishedEnergy({"2026_12_8", 120.625}),
+              "MQTT Published Energy\r\n\r\n<Day>2026_12_8</Day>\r\n"
+              "<EnergyTodayWh>120.625</EnergyTodayWh>\r\n\r\n");
+    EXPECT_EQ(parsePublishedEnergy(formatPublishedEnergy({"2026_12_8", 120.625})),
+              (PublishedEnergy{"2026_12_8", 120.625}));
+    for (const char* broken :
+         {"", "<Day>2026_12_8</Day>", "<Day></Day><EnergyTodayWh>5</EnergyTodayWh>",
+          "<Day>2026_12_8</Day><EnergyTodayWh>-1</EnergyTodayWh>",
+          "<Day>2026_12_8</Day><EnergyTodayWh>nan</EnergyTodayWh>"})
+        EXPECT_EQ(parsePublishedEnergy(broken), std::nullopt) << broken;
+    test::TempDir dir;
+    EXPECT_EQ(loadPublishedEnergy(dir.path()), std::nullopt);
+    ASSERT_EQ(savePublishedEnergy(dir.path(), {"2026_12_9", 3.5}), 0);
+    EXPECT_EQ(loadPublishedEnergy(dir.path()), (PublishedEnergy{"2026_12_9", 3.5}));
 }
 
 TEST(MqttConfig, TheSavedFileIsOwnerOnlyWhateverTheUmaskAndStaysSoOnReplace) {

@@ -17,8 +17,56 @@ TEST(MqttMessages, TimesAreUtcIso8601) {
         EXPECT_EQ(isoUtc(ms), text) << ms;
 }
 
-TEST(MqttMessages, StringsAreEscapedAndNumbersUseADot) {
-    EXPECT_EQ(jsonString("a\"b\\c\n\xb0"), "\"a\\\"b\\\\c\\u000a\xb0\"");
+// Every string Korvane publishes must be valid JSON, so valid UTF-8: a
+// Latin-1 byte (a "°" from an 8-bit WSUnits) becomes U+FFFD, never a raw byte.
+TEST(MqttMessages, StringsAreValidJsonWhateverTheBytes) {
+    const std::pair<std::string_view, std::string_view> rows[] = {
+        {"a\"b\\c\n\xb0", "\"a\\\"b\\\\c\\u000a\xEF\xBF\xBD\""},
+        {"km/h", "\"km/h\""},
+        {"\xC2\xB0"
+         "C",
+         "\"\xC2\xB0"
+         "C\""},                                                      // "°C" in UTF-8 stays
+        {"\xF0\x9F\x8C\xAC", "\"\xF0\x9F\x8C\xAC\""},                 // U+1F32C, four bytes
+        {"\xC0\xAF", "\"\xEF\xBF\xBD\xEF\xBF\xBD\""},                 // overlong '/'
+        {"\xED\xA0\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""}, // a surrogate
+        {"\xF4\x90\x80\x80", "\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\""},
+        {"\xE2\x82"
+         "x",
+         "\"\xEF\xBF\xBD\xEF\xBF\xBD"
+         "x\""}, // cut short, 'x' kept
+        {std::string_view("\0\x1f\x7f", 3), "\"\\u0000\\u001f\x7f\""},
+    };
+    for (const auto& [text, json] : rows) {
+        EXPECT_EQ(jsonString(text), json) << text;
+        EXPECT_TRUE(isValidUtf8(jsonString(text))) << text;
+    }
+}
+
+TEST(MqttMessages, OnlyTopicsMqttAcceptsPass) {
+    const std::pair<std::string_view, TopicFault> rows[] = {
+        {"korvane/g\xC3\xA4rtnerei", TopicFault::None},
+        {"korvane/\xF0\x9F\x8C\xAC", TopicFault::None},
+        {"korvane/g\xE4rtnerei", TopicFault::NotUtf8}, // Latin-1
+        {"korvane/\xC0\xAF", TopicFault::NotUtf8},
+        {"korvane/\xED\xA0\x80", TopicFault::NotUtf8},
+        {std::string_view("korvane/\0x", 10), TopicFault::ControlCharacter},
+        {"korvane/\x1f", TopicFault::ControlCharacter},
+        {"korvane/\x7f", TopicFault::ControlCharacter},
+        {"korvane/\xC2\x85", TopicFault::ControlCharacter},     // U+0085
+        {"korvane/\xEF\xBF\xBF", TopicFault::ControlCharacter}, // U+FFFF
+        {"korvane/\xEF\xB7\x90", TopicFault::ControlCharacter}, // U+FDD0
+        {"korvane/+", TopicFault::Wildcard},
+        {"korvane/#", TopicFault::Wildcard},
+        {"", TopicFault::Empty},
+    };
+    for (const auto& [topic, fault] : rows)
+        EXPECT_EQ(topicFault(topic), fault) << topic;
+    EXPECT_EQ(topicFault(std::string(65535, 'a')), TopicFault::None);
+    EXPECT_EQ(topicFault(std::string(65536, 'a')), TopicFault::TooLong);
+}
+
+TEST(MqttMessages, NumbersUseADot) {
     EXPECT_EQ(jsonNumber(0.1 + 0.2), "0.3");
     EXPECT_EQ(jsonNumber(-12.5), "-12.5");
     EXPECT_EQ(jsonNumber(420), "420");
