@@ -14,7 +14,6 @@
 #include <atomic>
 #include <iostream>
 #include <netinet/in.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -23,27 +22,6 @@ namespace korvane::test {
 namespace {
 
 class Connecting : public PublishFixture {};
-
-double cpuSeconds() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// The longest gap between the beats of a 10 ms timer while the loop runs for `ms`.
-qint64 longestStall(int ms) {
-    QElapsedTimer since;
-    qint64 longest = 0;
-    QTimer beat;
-    beat.setInterval(10);
-    QObject::connect(&beat, &QTimer::timeout,
-                     [&] { longest = std::max(longest, since.restart()); });
-    since.start();
-    beat.start();
-    QTest::qWait(ms);
-    return longest;
-}
 
 // A listener on 127.0.0.1 that accepts and never says a word.
 class SilentListener {
@@ -87,7 +65,7 @@ private:
 };
 
 TEST_F(Connecting, AWrongPasswordIsSaidAndRetriedWithoutSpinning) {
-    TestBroker broker(dir.path(), {"korvane", "right", {}, {}, {}});
+    TestBroker broker(dir.path(), {"korvane", "right", {}, {}, {}, {}});
     ASSERT_TRUE(broker.start());
     MqttConfig c = config(broker.port());
     c.User = "korvane";
@@ -102,10 +80,13 @@ TEST_F(Connecting, AWrongPasswordIsSaidAndRetriedWithoutSpinning) {
               0u)
         << p->statusText();
 
+    // Retrying without spinning costs milliseconds (bench/publish_bench has
+    // the figure); a loop that spins takes most of the 3 s even on a busy
+    // machine.
     const double before = cpuSeconds();
     QTest::qWait(3000);
     const double used = cpuSeconds() - before;
-    EXPECT_LT(used, 0.3);
+    EXPECT_LT(used, 1.0);
     std::cout << "CPU time over 3 s of refused retries: " << used << " s\n";
     EXPECT_FALSE(p->isConnected());
 
@@ -115,30 +96,45 @@ TEST_F(Connecting, AWrongPasswordIsSaidAndRetriedWithoutSpinning) {
     EXPECT_TRUE(spinUntil([&] { return p->isConnected(); }));
 }
 
-TEST_F(Connecting, TlsWithTheBrokersCaConnectsAndAStrangeCaDoesNot) {
+// The broker's certificate must come from the CA given and be made out to
+// the host name given: a certificate from another CA, or one for another
+// name from the right CA, is refused.  The names resolve through the tests'
+// resolver, so the library checks the name, not the address.
+TEST_F(Connecting, TlsAcceptsOnlyTheBrokersCaAndName) {
     const auto sh = [&](const std::string& cmd) {
         return std::system(("cd " + dir.path() + " && " + cmd + " >/dev/null 2>&1").c_str());
+    };
+    const auto serverCert = [&](const std::string& name, const std::string& san) {
+        dir.write(name + ".ext", "subjectAltName=" + san + "\n");
+        return sh("openssl req -newkey rsa:2048 -nodes -subj /CN=" + name + " -keyout " + name +
+                  ".key -out " + name + ".csr") == 0 &&
+               sh("openssl x509 -req -in " + name +
+                  ".csr -CA ca.crt -CAkey ca.key "
+                  "-CAcreateserial -days 2 -extfile " +
+                  name + ".ext -out " + name + ".crt") == 0;
     };
     ASSERT_EQ(sh("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=TestCA "
                  "-keyout ca.key -out ca.crt"),
               0);
-    ASSERT_EQ(sh("openssl req -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -keyout server.key "
-                 "-out server.csr"),
-              0);
-    dir.write("san.ext", "subjectAltName=IP:127.0.0.1\n");
-    ASSERT_EQ(sh("openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial "
-                 "-days 2 -extfile san.ext -out server.crt"),
-              0);
+    ASSERT_TRUE(serverCert("broker", "DNS:broker.test,IP:127.0.0.1"));
+    ASSERT_TRUE(serverCert("elsewhere", "DNS:elsewhere.test"));
     ASSERT_EQ(sh("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=Other "
                  "-keyout other.key -out other.crt"),
               0);
-    TestBroker broker(dir.path(),
-                      {{}, {}, dir.file("ca.crt"), dir.file("server.crt"), dir.file("server.key")});
+    TempDir otherFolder;
+    TestBroker broker(
+        dir.path(),
+        {{}, {}, dir.file("ca.crt"), dir.file("broker.crt"), dir.file("broker.key"), {}});
+    TestBroker impostor(
+        otherFolder.path(),
+        {{}, {}, dir.file("ca.crt"), dir.file("elsewhere.crt"), dir.file("elsewhere.key"), {}});
     ASSERT_TRUE(broker.start());
+    ASSERT_TRUE(impostor.start());
     TestSubscriber sub(broker.port(), "korvane/#", dir.file("ca.crt"));
     ASSERT_TRUE(sub.waitSubscribed());
 
     MqttConfig c = config(broker.port());
+    c.Host = "broker.test";
     c.TLS = "1";
     c.CAFile = dir.file("other.crt");
     writeConfig(c);
@@ -147,6 +143,13 @@ TEST_F(Connecting, TlsWithTheBrokersCaConnectsAndAStrangeCaDoesNot) {
     EXPECT_NE(p->statusText().find(": TLS handshake failed"), std::string::npos) << p->statusText();
 
     c.CAFile = dir.file("ca.crt");
+    c.Port = std::to_string(impostor.port());
+    writeConfig(c);
+    p->reload();
+    ASSERT_TRUE(spinUntil([&] { return p->statusText().find("next try") != std::string::npos; }));
+    EXPECT_NE(p->statusText().find(": TLS handshake failed"), std::string::npos) << p->statusText();
+
+    c.Port = std::to_string(broker.port());
     writeConfig(c);
     p->reload();
     ASSERT_TRUE(spinUntil([&] { return p->isConnected(); })) << p->statusText();
@@ -156,9 +159,11 @@ TEST_F(Connecting, TlsWithTheBrokersCaConnectsAndAStrangeCaDoesNot) {
 TEST_F(Connecting, ABrokerThatIsAwayOrSilentNeverStallsTheEventLoop) {
     const int nobody = freeLoopbackPort();
     writeConfig(config(nobody));
-    auto away = publisher(std::make_unique<MemoryOutboxStorage>());
-    const qint64 refused = longestStall(2500);
-    EXPECT_LT(refused, 50);
+    auto away = publisher(std::make_unique<MemoryOutboxStorage>(), {1000, 1000, 500, 2000});
+    // Stalls of a few milliseconds are the norm (bench/publish_bench has the
+    // figures); the limit catches waiting for a time-out or a name server.
+    const qint64 refused = longestStall(1500);
+    EXPECT_LT(refused, 400);
     EXPECT_EQ(away->statusText().rfind("MQTT: 127.0.0.1:" + std::to_string(nobody) +
                                            ": connection refused; next try in ",
                                        0),
@@ -168,9 +173,9 @@ TEST_F(Connecting, ABrokerThatIsAwayOrSilentNeverStallsTheEventLoop) {
 
     SilentListener silent;
     writeConfig(config(silent.port()));
-    auto mute = publisher(std::make_unique<MemoryOutboxStorage>());
-    const qint64 silentStall = longestStall(3500); // past the 3 s connect time-out
-    EXPECT_LT(silentStall, 50);
+    auto mute = publisher(std::make_unique<MemoryOutboxStorage>(), {5000, 5000, 500, 2000});
+    const qint64 silentStall = longestStall(1500); // past the 0.5 s connect time-out
+    EXPECT_LT(silentStall, 400);
     std::cout << "longest event-loop stall: " << refused << " ms refused, " << silentStall
               << " ms silent\n";
     EXPECT_NE(mute->statusText().find(": no answer from the broker; next try in "),
@@ -180,14 +185,15 @@ TEST_F(Connecting, ABrokerThatIsAwayOrSilentNeverStallsTheEventLoop) {
     mute->recordLogged({{12.5, 1, 12.5, 100, 5}, 1, 14, 5, "2026_12_8"}, now());
     EXPECT_EQ(mute->waiting(), 1u);
     const LiveTime t = now();
+    // Unconnected, the exit waits for nothing (not the 2 s the flush may take).
     QElapsedTimer exit;
     exit.start();
     mute->exiting(t);
-    EXPECT_LT(exit.elapsed(), 100);
+    EXPECT_LT(exit.elapsed(), 1000);
 }
 
 TEST_F(Connecting, TheDialogTestsTheConnectionWhileStayingResponsive) {
-    TestBroker broker(dir.path(), {"korvane", "right", {}, {}, {}});
+    TestBroker broker(dir.path(), {"korvane", "right", {}, {}, {}, {}});
     ASSERT_TRUE(broker.start());
     RecordingMessageSink messages;
     Publishing dialog(dir.path(), NumberFormat{}, messages, "shed", 3000);

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <mosquitto.h>
 #include <netinet/in.h>
 #include <pwd.h>
@@ -43,10 +44,6 @@ void run(const std::vector<std::string>& args) {
 
 } // namespace
 
-bool haveMosquitto() {
-    return ::access(kMosquittoBinary, X_OK) == 0;
-}
-
 int freeLoopbackPort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -73,6 +70,7 @@ TestBroker::TestBroker(std::string folder, BrokerOptions o)
     if (!o.certFile.empty())
         conf << "cafile " << o.caFile << "\ncertfile " << o.certFile << "\nkeyfile " << o.keyFile
              << "\n";
+    conf << o.extraConfig;
     if (o.user.empty()) {
         conf << "allow_anonymous true\n";
     } else {
@@ -89,6 +87,11 @@ TestBroker::~TestBroker() {
 bool TestBroker::start() {
     if (pid_ > 0)
         return true;
+    if (::access(kMosquittoBinary, X_OK) != 0) {
+        ADD_FAILURE() << kMosquittoBinary
+                      << " is missing: run scripts/install-deps.sh, which installs the broker";
+        return false;
+    }
     const std::string conf = folder_ + "/mosquitto.conf";
     pid_ = ::fork();
     if (pid_ == 0) {

@@ -15,7 +15,6 @@ struct mosquitto_message;
 namespace korvane::test {
 
 inline constexpr const char* kMosquittoBinary = "/usr/sbin/mosquitto";
-bool haveMosquitto();
 
 struct BrokerOptions {
     std::string user; // non-empty: a password file with this one user
@@ -23,6 +22,7 @@ struct BrokerOptions {
     std::string caFile; // all three: a TLS listener
     std::string certFile;
     std::string keyFile;
+    std::string extraConfig; // lines added to mosquitto.conf as they are
 };
 
 class TestBroker {
@@ -33,7 +33,9 @@ public:
     TestBroker(const TestBroker&) = delete;
     TestBroker& operator=(const TestBroker&) = delete;
 
-    // Starts the broker and waits (at most 5 s) until its port accepts.
+    // Starts the broker and waits (at most 5 s) until its port accepts.  A
+    // broker that is not installed is a failure of the test, not a skip:
+    // scripts/install-deps.sh installs it.
     bool start();
     // SIGTERM, then waits (at most 5 s) for it to end and the port to close.
     void stop();

@@ -2,8 +2,6 @@
 
 #include "publish/reconnect.h"
 
-#include <QHostAddress>
-#include <QHostInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -11,8 +9,11 @@
 #include <chrono>
 #include <cstring>
 #include <mosquitto.h>
+#include <mutex>
 #include <poll.h>
 #include <sys/socket.h>
+#include <system_error>
+#include <thread>
 
 namespace korvane {
 
@@ -44,7 +45,54 @@ std::string libraryText(int rc, int savedErrno) {
     return text;
 }
 
+// Refusals that no retry can mend: the message itself is at fault.
+bool refusesForGood(int rc) {
+    return rc == MOSQ_ERR_MALFORMED_UTF8 || rc == MOSQ_ERR_INVAL || rc == MOSQ_ERR_PAYLOAD_SIZE ||
+           rc == MOSQ_ERR_OVERSIZE_PACKET;
+}
+
 } // namespace
+
+// mosquitto_connect_async looks the host name up with getaddrinfo, which
+// blocks for as long as the name server takes, so it runs on a thread of
+// its own.  The library must see the name (not an address looked up
+// beforehand): it sends it for SNI and checks the broker's certificate
+// against it.  The job owns the library object until the client takes it
+// back on the event loop; a client that moved on meanwhile leaves it to the
+// job, which frees it wherever the last reference goes.
+struct MqttClient::ConnectJob {
+    std::mutex mutex;
+    MqttClient* owner = nullptr; // written on the event loop's thread only, under `mutex`
+    mosquitto* mosq = nullptr;
+    std::string host;
+    int port = 0;
+    int keepAliveSeconds = 0;
+    int rc = MOSQ_ERR_SUCCESS;
+    int savedErrno = 0;
+
+    ~ConnectJob() {
+        if (mosq)
+            mosquitto_destroy(mosq);
+    }
+
+    static void run(const std::shared_ptr<ConnectJob>& job) {
+        errno = 0;
+        job->rc =
+            mosquitto_connect_async(job->mosq, job->host.c_str(), job->port, job->keepAliveSeconds);
+        job->savedErrno = errno;
+        // Held while posting, so the owner cannot be destroyed in between; a
+        // posted call whose receiver is destroyed later is dropped by Qt.
+        const std::lock_guard lock(job->mutex);
+        if (job->owner)
+            QMetaObject::invokeMethod(
+                job->owner,
+                [job] {
+                    if (job->owner)
+                        job->owner->connectStepDone(job);
+                },
+                Qt::QueuedConnection);
+    }
+};
 
 MqttClient::MqttClient(QObject* parent)
     : QObject(parent), misc_(new QTimer(this)), timeout_(new QTimer(this)) {
@@ -64,63 +112,73 @@ void MqttClient::open(const MqttConnectOptions& options) {
     options_ = options;
     state_ = State::Resolving;
     timeout_->start(options_.connectTimeoutMs);
-    QHostAddress literal;
-    if (literal.setAddress(QString::fromStdString(options_.host))) {
-        QTimer::singleShot(0, this, [this, gen = generation_] {
-            if (gen == generation_)
-                connectNow();
-        });
-    } else {
-        // Only a name that resolves is handed to the library, whose own
-        // lookup blocks; it then comes from the resolver's cache or hosts file.
-        lookupId_ = QHostInfo::lookupHost(QString::fromStdString(options_.host), this,
-                                          [this, gen = generation_](const QHostInfo& info) {
-                                              if (gen != generation_)
-                                                  return;
-                                              lookupId_ = -1;
-                                              if (info.error() != QHostInfo::NoError ||
-                                                  info.addresses().isEmpty())
-                                                  fail("host not found");
-                                              else
-                                                  connectNow();
-                                          });
-    }
+    QTimer::singleShot(0, this, [this, gen = generation_] {
+        if (gen == generation_)
+            connectNow();
+    });
 }
 
 void MqttClient::connectNow() {
     const MqttConnectOptions& o = options_;
-    mosq_ = mosquitto_new(o.clientId.empty() ? nullptr : o.clientId.c_str(), true, this);
-    if (!mosq_) {
+    mosquitto* mosq = mosquitto_new(o.clientId.empty() ? nullptr : o.clientId.c_str(), true, this);
+    if (!mosq) {
         fail("out of memory");
         return;
     }
-    mosquitto_connect_callback_set(mosq_, &MqttClient::onConnect);
-    mosquitto_disconnect_callback_set(mosq_, &MqttClient::onDisconnect);
-    mosquitto_publish_callback_set(mosq_, &MqttClient::onPublish);
+    mosquitto_connect_callback_set(mosq, &MqttClient::onConnect);
+    mosquitto_disconnect_callback_set(mosq, &MqttClient::onDisconnect);
+    mosquitto_publish_callback_set(mosq, &MqttClient::onPublish);
     std::string problem;
     if (!o.user.empty() &&
-        mosquitto_username_pw_set(mosq_, o.user.c_str(), o.password.c_str()) != MOSQ_ERR_SUCCESS)
+        mosquitto_username_pw_set(mosq, o.user.c_str(), o.password.c_str()) != MOSQ_ERR_SUCCESS)
         problem = "the user name or password cannot be used";
     if (problem.empty() && o.tls) {
         const int rc =
-            mosquitto_tls_set(mosq_, o.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
+            mosquitto_tls_set(mosq, o.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
         if (rc != MOSQ_ERR_SUCCESS)
             problem = "cannot use the CA file " + o.caFile + " (" + libraryText(rc, errno) + ")";
     }
     if (problem.empty() && o.will) {
         const MqttMessage& w = *o.will;
-        mosquitto_will_set(mosq_, w.topic.c_str(), static_cast<int>(w.payload.size()),
-                           w.payload.data(), w.qos, w.retain);
-    }
-    if (problem.empty()) {
-        errno = 0;
-        const int rc = mosquitto_connect_async(mosq_, o.host.c_str(), o.port, o.keepAliveSeconds);
-        const int savedErrno = errno;
+        const int rc = mosquitto_will_set(mosq, w.topic.c_str(), static_cast<int>(w.payload.size()),
+                                          w.payload.data(), w.qos, w.retain);
         if (rc != MOSQ_ERR_SUCCESS)
-            problem = libraryText(rc, savedErrno);
+            problem = "the topic " + w.topic + " cannot be used (" + libraryText(rc, 0) + ")";
     }
     if (!problem.empty()) {
+        mosquitto_destroy(mosq);
         fail(problem);
+        return;
+    }
+    auto job = std::make_shared<ConnectJob>();
+    job->owner = this;
+    job->mosq = mosq;
+    job->host = o.host;
+    job->port = o.port;
+    job->keepAliveSeconds = o.keepAliveSeconds;
+    job_ = job;
+    try {
+        std::thread(&ConnectJob::run, job).detach();
+    } catch (const std::system_error& e) {
+        job_.reset();
+        job->owner = nullptr;
+        fail(std::string("cannot start the connection (") + e.what() + ")");
+    }
+}
+
+void MqttClient::connectStepDone(const std::shared_ptr<ConnectJob>& job) {
+    if (job != job_)
+        return;
+    job_.reset();
+    {
+        const std::lock_guard lock(job->mutex);
+        job->owner = nullptr;
+    }
+    mosq_ = job->mosq;
+    job->mosq = nullptr;
+    if (job->rc != MOSQ_ERR_SUCCESS) {
+        fail(job->rc == MOSQ_ERR_EAI ? std::string("host not found")
+                                     : libraryText(job->rc, job->savedErrno));
         return;
     }
     state_ = State::TcpConnecting;
@@ -143,9 +201,11 @@ void MqttClient::close() {
 
 void MqttClient::drop() {
     ++generation_;
-    if (lookupId_ >= 0)
-        QHostInfo::abortHostLookup(lookupId_);
-    lookupId_ = -1;
+    if (job_) {
+        const std::lock_guard lock(job_->mutex);
+        job_->owner = nullptr;
+    }
+    job_.reset();
     misc_->stop();
     timeout_->stop();
     delete read_;
@@ -159,17 +219,18 @@ void MqttClient::drop() {
     events_.clear();
 }
 
-std::optional<int> MqttClient::publish(const MqttMessage& m) {
+PublishResult MqttClient::publish(const MqttMessage& m) {
     if (state_ != State::Connected)
-        return std::nullopt;
+        return {std::nullopt, false, "not connected"};
     int mid = 0;
+    errno = 0;
     const int rc =
         mosquitto_publish(mosq_, &mid, m.topic.c_str(), static_cast<int>(m.payload.size()),
                           m.payload.data(), m.qos, m.retain);
     if (rc != MOSQ_ERR_SUCCESS)
-        return std::nullopt;
+        return {std::nullopt, refusesForGood(rc), libraryText(rc, errno)};
     updateNotifiers();
-    return mid;
+    return {mid, false, {}};
 }
 
 void MqttClient::onConnect(mosquitto*, void* self, int rc) {
@@ -243,7 +304,12 @@ void MqttClient::step(int rc, int savedErrno) {
                 return;
             }
         }
-        fail(libraryText(rc, savedErrno));
+        // End of stream or a reset from the broker's side; a keep-alive
+        // time-out or our own write failing is something else.
+        const bool closed =
+            state_ == State::Connected &&
+            (rc == MOSQ_ERR_CONN_LOST || (rc == MOSQ_ERR_ERRNO && savedErrno == ECONNRESET));
+        fail(libraryText(rc, savedErrno), closed);
         return;
     }
     dispatch();
@@ -264,7 +330,8 @@ void MqttClient::dispatch() {
             fail(connackText(e.value));
             return;
         case EventKind::Lost:
-            fail(e.value == 0 ? std::string("disconnected") : libraryText(e.value, 0));
+            fail(e.value == 0 ? std::string("disconnected") : libraryText(e.value, 0),
+                 e.value == MOSQ_ERR_CONN_LOST);
             return;
         case EventKind::Published:
             emit published(e.value);
@@ -276,9 +343,9 @@ void MqttClient::dispatch() {
     updateNotifiers();
 }
 
-void MqttClient::fail(const std::string& reason) {
+void MqttClient::fail(const std::string& reason, bool closedByBroker) {
     drop();
-    emit failed(QString::fromStdString(reason));
+    emit failed(QString::fromStdString(reason), closedByBroker);
 }
 
 void MqttClient::updateNotifiers() {

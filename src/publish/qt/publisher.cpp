@@ -2,12 +2,26 @@
 
 #include "config/settings_files.h"
 #include "mqtt_client.h"
+#include "platform/qt/qt_platform.h"
 #include "recording/log_record.h"
 
 #include <QSysInfo>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+
 namespace korvane {
+
+namespace {
+
+std::int64_t steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
 
 #ifndef KORVANE_VERSION
 #define KORVANE_VERSION "0"
@@ -37,8 +51,9 @@ Publisher::Publisher(PublisherSetup setup, QObject* parent)
     });
     connect(client_, &MqttClient::connected, this, [this] { onConnected(); });
     connect(client_, &MqttClient::failed, this,
-            [this](const QString& reason) { onFailed(reason.toStdString()); });
+            [this](const QString& reason, bool closed) { onFailed(reason.toStdString(), closed); });
     connect(client_, &MqttClient::published, this, [this](int mid) { onPublished(mid); });
+    publishedEnergy_ = loadPublishedEnergy(appFolder_);
     load();
     if (settings_.enabled)
         start();
@@ -47,8 +62,11 @@ Publisher::Publisher(PublisherSetup setup, QObject* parent)
 Publisher::~Publisher() = default;
 
 void Publisher::load() {
-    settings_ = mqttSettings(loadMqttConfig(appFolder_, hostName_), fmt_, hostName_);
-    windUnits_ = loadProgramConfig(appFolder_).WSUnits;
+    settings_ =
+        mqttSettings(loadMqttConfig(appFolder_, hostName_), fmt_, hostName_, &configProblem_);
+    // prog.cfg holds 8-bit text in the system code page; MQTT and JSON
+    // carry UTF-8.
+    windUnits_ = fromLocal8(loadProgramConfig(appFolder_).WSUnits).toUtf8().toStdString();
 }
 
 void Publisher::reload() {
@@ -83,6 +101,8 @@ void Publisher::stop(bool sayOffline) {
     if (client_->isConnected() && sayOffline)
         sayFarewell([] { return true; });
     client_->close();
+    outboxInFlight_.clear();
+    directInFlight_.clear();
     if (outbox_) {
         outbox_->connectionLost();
         outbox_->retryStorage();
@@ -113,6 +133,8 @@ void Publisher::tryConnect() {
 void Publisher::onConnected() {
     waits_.reset();
     lastError_.clear();
+    outboxInFlight_.clear();
+    directInFlight_.clear();
     const std::string& topic = settings_.topic;
     publishNow({availabilityTopic(topic), "online", 1, true});
     if (settings_.discovery || withdrawDiscovery_) {
@@ -127,15 +149,27 @@ void Publisher::onConnected() {
     for (std::size_t i = 0; i < kAlarmKindCount; ++i)
         publishNow({alarmStateTopic(topic, static_cast<AlarmKind>(i)), alarmOn_[i] ? "ON" : "OFF",
                     1, true});
-    if (reading_) {
-        publishNow(stateMessage(topic, *reading_, energyTodayWh_, readingTime_));
+    if (reading_ && publishState(*reading_, readingTime_))
         lastStateMs_ = readingTime_.utcMs;
-    }
     pump();
     emit statusChanged();
 }
 
-void Publisher::onFailed(const std::string& reason) {
+void Publisher::onFailed(const std::string& reason, bool closedByBroker) {
+    if (closedByBroker && outbox_) {
+        std::optional<std::uint64_t> oldest;
+        long long sinceSent = 0;
+        for (const auto& [mid, sent] : outboxInFlight_) {
+            if (!oldest || sent.key < *oldest) {
+                oldest = sent.key;
+                sinceSent = steadyMs() - sent.atMs;
+            }
+        }
+        if (const auto refused = refusals_.closedAfter(oldest, sinceSent))
+            outbox_->setAside(*refused);
+    }
+    outboxInFlight_.clear();
+    directInFlight_.clear();
     if (outbox_)
         outbox_->connectionLost();
     lastError_ = reason;
@@ -147,6 +181,11 @@ void Publisher::onFailed(const std::string& reason) {
 void Publisher::onPublished(int mid) {
     if (farewellMid_ && *farewellMid_ == mid)
         farewellMid_.reset();
+    directInFlight_.erase(mid);
+    if (const auto it = outboxInFlight_.find(mid); it != outboxInFlight_.end()) {
+        refusals_.acknowledged(it->second.key);
+        outboxInFlight_.erase(it);
+    }
     if (!outbox_)
         return;
     outbox_->acknowledged(mid);
@@ -157,25 +196,65 @@ void Publisher::sayFarewell(const std::function<bool()>& alsoDone) {
     // A clean DISCONNECT makes the broker drop the will, so "offline" must
     // itself be acknowledged before the connection goes: written to the
     // socket is not enough when the disconnect follows at once.
-    farewellMid_ = client_->publish({availabilityTopic(settings_.topic), "offline", 1, true});
+    farewellMid_ = client_->publish({availabilityTopic(settings_.topic), "offline", 1, true}).mid;
     client_->drain(exitFlushMs_, [&] { return !farewellMid_ && alsoDone(); });
     farewellMid_.reset();
 }
 
 void Publisher::publishNow(const MqttMessage& message) {
-    client_->publish(message);
+    const PublishResult r = client_->publish(message);
+    if (r.mid && message.qos > 0)
+        directInFlight_.insert(*r.mid);
+}
+
+bool Publisher::publishState(const Reading& reading, const LiveTime& when) {
+    // Before the day's energy is known (just started, or just past midnight
+    // before the energy timer restarted the count) any total would be false.
+    if (!energyDay_ || *energyDay_ != when.day)
+        return false;
+    double wh = roundHalfEven(energyTodayWh_, 3);
+    const bool sameDay = publishedEnergy_ && publishedEnergy_->day == when.day;
+    if (sameDay)
+        wh = std::max(wh, publishedEnergy_->wh);
+    if (!sameDay || wh > publishedEnergy_->wh) {
+        publishedEnergy_ = PublishedEnergy{when.day, wh};
+        // Kept before it is told.  A file that cannot be written does not
+        // hold the live values back: only a restart after it could go lower.
+        savePublishedEnergy(appFolder_, *publishedEnergy_);
+    }
+    publishNow(stateMessage(settings_.topic, reading, wh, when));
+    return true;
 }
 
 void Publisher::pump() {
     if (!outbox_ || !client_->isConnected())
         return;
-    for (const Outbox::ToSend& s : outbox_->nextToSend()) {
-        const auto mid = client_->publish(*s.message);
-        if (!mid) {
-            outbox_->notSent(s.key);
-            return;
+    // A message suspected of being refused goes out with nothing else
+    // unacknowledged, so the broker's next close can only be for it.
+    const bool alone = refusals_.suspecting();
+    if (alone && (!directInFlight_.empty() || outbox_->inFlight() > 0))
+        return;
+    bool refusedSome = true;
+    while (refusedSome) {
+        refusedSome = false;
+        for (const Outbox::ToSend& s : outbox_->nextToSend()) {
+            const PublishResult r = client_->publish(*s.message);
+            if (r.refused) {
+                outbox_->setAside(s.key);
+                refusedSome = true;
+                continue;
+            }
+            if (!r.mid) {
+                outbox_->notSent(s.key);
+                return;
+            }
+            outbox_->sent(s.key, *r.mid);
+            outboxInFlight_[*r.mid] = {s.key, steadyMs()};
+            if (alone)
+                return;
         }
-        outbox_->sent(s.key, *mid);
+        if (refusedSome)
+            emit statusChanged();
     }
 }
 
@@ -196,6 +275,11 @@ void Publisher::alarmEvent(const AlarmEvent& event) {
     publishNow({alarmStateTopic(settings_.topic, event.kind), alarmOn_[i] ? "ON" : "OFF", 1, true});
 }
 
+void Publisher::started(double totalWh, const LiveTime& when) {
+    energyTodayWh_ = totalWh;
+    energyDay_ = when.day;
+}
+
 void Publisher::packetDecoded(const Reading& reading, const LiveTime& when) {
     reading_ = reading;
     readingTime_ = when;
@@ -206,12 +290,13 @@ void Publisher::packetDecoded(const Reading& reading, const LiveTime& when) {
     // messages until it catches up.
     if (lastStateMs_ && when.utcMs >= *lastStateMs_ && when.utcMs - *lastStateMs_ < intervalMs)
         return;
-    publishNow(stateMessage(settings_.topic, reading, energyTodayWh_, when));
-    lastStateMs_ = when.utcMs;
+    if (publishState(reading, when))
+        lastStateMs_ = when.utcMs;
 }
 
-void Publisher::energyAdded(double, double totalWh, const LiveTime&) {
+void Publisher::energyAdded(double, double totalWh, const LiveTime& when) {
     energyTodayWh_ = totalWh;
+    energyDay_ = when.day;
 }
 
 void Publisher::recordLogged(const LoggedRecord& record, const LiveTime& when) {
@@ -236,13 +321,19 @@ void Publisher::exiting(const LiveTime&) {
 std::string Publisher::statusText() const {
     if (!settings_.enabled)
         return {};
+    std::string text;
     if (client_->isConnected())
-        return connectedStatus(broker());
-    if (!lastError_.empty() && retry_->isActive())
-        return retryStatus(broker(), lastError_, retry_->remainingTime());
-    if (!lastError_.empty())
-        return "MQTT: " + broker() + ": " + lastError_;
-    return connectingStatus(broker());
+        text = connectedStatus(broker());
+    else if (!lastError_.empty() && retry_->isActive())
+        text = retryStatus(broker(), lastError_, retry_->remainingTime());
+    else if (!lastError_.empty())
+        text = "MQTT: " + broker() + ": " + lastError_;
+    else
+        text = connectingStatus(broker());
+    text += setAsideStatus(setAside());
+    if (!configProblem_.empty())
+        text += "; mqtt.cfg: " + configProblem_ + " Its default is used.";
+    return text;
 }
 
 bool Publisher::isConnected() const {
@@ -250,7 +341,11 @@ bool Publisher::isConnected() const {
 }
 
 std::size_t Publisher::waiting() const {
-    return outbox_ ? outbox_->waitingInMemory() : 0;
+    return outbox_ ? outbox_->waitingInMemory() - outbox_->setAsideCount() : 0;
+}
+
+std::size_t Publisher::setAside() const {
+    return outbox_ ? outbox_->setAsideCount() : 0;
 }
 
 } // namespace korvane

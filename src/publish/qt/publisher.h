@@ -3,7 +3,14 @@
 // alarm change go to the MQTT broker named in mqtt.cfg, with Home Assistant
 // discovery.  Records and alarm events pass through an outbox and are
 // deleted only once the broker acknowledged them, so an outage or a restart
-// loses none.  The broker is tried again after 1 s, 2 s, 4 s ... up to 60 s.
+// loses none; one the library or the broker refuses as malformed is set
+// aside (kept in the outbox's storage) instead of holding up the rest.  The
+// broker is tried again after 1 s, 2 s, 4 s ... up to 60 s.
+//
+// "energy_today_wh" never goes down within a day, not even over a restart:
+// the state waits until the day's energy is known (started() or
+// energyAdded()), and the highest total published for the day is kept in
+// mqtt-energy.cfg and published instead of a lower one.
 
 // Qt's headers first: the moc of Qt 6.4 fails on <compare> (from the clock)
 // unless a Qt header came before it.
@@ -18,9 +25,12 @@
 #include "publish/reconnect.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 class QTimer;
@@ -57,6 +67,7 @@ public:
     // An alarm raised or cleared (from the alarm monitor's event recorder).
     void alarmEvent(const AlarmEvent& event);
 
+    void started(double totalWh, const LiveTime& when) override;
     void packetDecoded(const Reading& reading, const LiveTime& when) override;
     void energyAdded(double addedWh, double totalWh, const LiveTime& when) override;
     void recordLogged(const LoggedRecord& record, const LiveTime& when) override;
@@ -65,13 +76,17 @@ public:
     // disconnects.  What is still unacknowledged stays in the outbox.
     void exiting(const LiveTime& when) override;
     // "MQTT: connected to host:port", "MQTT: host:port: connection refused;
-    // next try in 8 s"; empty while publishing is off.
+    // next try in 8 s", followed by "; 1 message refused and set aside" and
+    // "; mqtt.cfg: <the refused field>" when so; empty while publishing is off.
     std::string statusText() const override;
 
     const MqttSettings& settings() const { return settings_; }
     bool isConnected() const;
-    // Records and alarm events not yet acknowledged (0 while publishing is off).
+    // Records and alarm events not yet acknowledged nor set aside (0 while
+    // publishing is off).
     std::size_t waiting() const;
+    // Records and alarm events set aside in this run.
+    std::size_t setAside() const;
 
 signals:
     // The status line changed outside a sink call (connected, lost, retrying).
@@ -83,10 +98,12 @@ private:
     void stop(bool sayOffline);
     void tryConnect();
     void onConnected();
-    void onFailed(const std::string& reason);
+    void onFailed(const std::string& reason, bool closedByBroker);
     void onPublished(int mid);
     void pump();
     void publishNow(const MqttMessage& message);
+    // The state, when the energy of its day is known; false when not sent.
+    bool publishState(const Reading& reading, const LiveTime& when);
     // Publishes "offline" and waits (at most the exit flush time) for its
     // acknowledgement and for `alsoDone`.
     void sayFarewell(const std::function<bool()>& alsoDone);
@@ -112,9 +129,20 @@ private:
     bool exited_ = false;
     bool withdrawDiscovery_ = false;
 
+    std::string configProblem_; // the field of mqtt.cfg that took its default
+    BrokerRefusals refusals_;
+    struct Sent {
+        std::uint64_t key;
+        std::int64_t atMs; // steady clock: the broker's timing is real time
+    };
+    std::map<int, Sent> outboxInFlight_; // by message id, this connection only
+    std::set<int> directInFlight_;       // QoS 1 messages outside the outbox
+
     std::optional<Reading> reading_;
     LiveTime readingTime_;
     double energyTodayWh_ = 0;
+    std::optional<std::string> energyDay_; // the day energyTodayWh_ belongs to, once known
+    std::optional<PublishedEnergy> publishedEnergy_;
     std::optional<std::int64_t> lastStateMs_;
     std::array<bool, kAlarmKindCount> alarmOn_{};
 };
