@@ -1,11 +1,13 @@
 #include "publishing_dialog.h"
 
-#include "publish/qt/mqtt_client.h"
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
+#include "publish/qt/mqtt_client.h"
 #include "publish/reconnect.h"
 
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,6 +32,44 @@ QCheckBox* checkBox(const char* name, const char* caption, QWidget* parent) {
     auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
     box->setObjectName(QString::fromLatin1(name));
     return box;
+}
+
+// A field with a line under it.
+QWidget* withLine(QWidget* field, QLabel* label, QWidget* parent) {
+    QFont small = label->font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    label->setFont(small);
+    auto* box = new QWidget(parent);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(field);
+    column->addWidget(label);
+    return box;
+}
+
+// A field with a line of plain words under it saying what it is.
+QWidget* withHint(QWidget* field, const char* name, const char* hint, QWidget* parent) {
+    auto* label = new QLabel(QString::fromLatin1(hint), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return withLine(field, label, parent);
+}
+
+QWidget* inRow(QWidget* first, QWidget* second, QWidget* parent) {
+    auto* box = new QWidget(parent);
+    auto* row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(first);
+    row->addWidget(second);
+    return box;
+}
+
+QString chooseFileWithDialog(QWidget* parent, const QString& current) {
+    const QString start = current.isEmpty() ? QString() : QFileInfo(current).absolutePath();
+    return QFileDialog::getOpenFileName(
+        parent, QStringLiteral("CA file"), start,
+        QStringLiteral("Certificates (*.pem *.crt);;All files (*)"));
 }
 
 } // namespace
@@ -57,17 +97,37 @@ Publishing::Publishing(std::string appFolder, NumberFormat numberFormat, Message
     Discovery = checkBox("Discovery", "Home Assistant discovery", this);
     DiscoveryPrefix = textBox("DiscoveryPrefix", "Discovery prefix", wide, this);
     Interval = textBox("Interval", "Interval", narrow, this);
+    PasswordWarning = new QLabel(
+        QStringLiteral("Sent unencrypted: anyone on the network can read it. Tick \"Use TLS\"."),
+        this);
+    PasswordWarning->setObjectName(QStringLiteral("PasswordWarning"));
+    PasswordWarning->setStyleSheet(QStringLiteral("color: #a03000"));
+    BrowseCAFile = new QPushButton(QStringLiteral("Browse..."), this);
+    BrowseCAFile->setObjectName(QStringLiteral("BrowseCAFile"));
+    BrowseCAFile->setAutoDefault(false);
+    chooseFile_ = chooseFileWithDialog;
 
     auto* form = new QFormLayout;
     form->addRow(Enabled);
-    form->addRow(QStringLiteral("Host"), Host);
+    form->addRow(QStringLiteral("Host"),
+                 withHint(Host, "HostHint",
+                          "The broker is the server that hands the readings on to Home "
+                          "Assistant or Node-RED.",
+                          this));
     form->addRow(QStringLiteral("Port"), Port);
     form->addRow(QStringLiteral("User"), User);
-    form->addRow(QStringLiteral("Password"), Password);
+    form->addRow(QStringLiteral("Password"), withLine(Password, PasswordWarning, this));
     form->addRow(TLS);
-    form->addRow(QStringLiteral("CA file"), CAFile);
-    form->addRow(QStringLiteral("Topic"), Topic);
-    form->addRow(Discovery);
+    form->addRow(QStringLiteral("CA file"), inRow(CAFile, BrowseCAFile, this));
+    form->addRow(QStringLiteral("Topic"),
+                 withHint(Topic, "TopicHint",
+                          "The base topic names this Korvane on the broker: all its messages "
+                          "go below it.",
+                          this));
+    form->addRow(withHint(Discovery, "DiscoveryHint",
+                          "Discovery lets Home Assistant find Korvane and set up its sensors by "
+                          "itself.",
+                          this));
     form->addRow(QStringLiteral("Discovery prefix"), DiscoveryPrefix);
     form->addRow(QStringLiteral("Interval (seconds)"), Interval);
 
@@ -94,6 +154,10 @@ Publishing::Publishing(std::string appFolder, NumberFormat numberFormat, Message
 
     connect(Save, &QPushButton::clicked, this, [this] { Save_Click(); });
     connect(TestConnection, &QPushButton::clicked, this, [this] { TestConnection_Click(); });
+    connect(BrowseCAFile, &QPushButton::clicked, this, [this] { BrowseCAFile_Click(); });
+    for (QLineEdit* box : {Host, User, Password})
+        connect(box, &QLineEdit::textChanged, this, [this] { updatePasswordWarning(); });
+    connect(TLS, &QCheckBox::toggled, this, [this] { updatePasswordWarning(); });
     Form_Load();
 }
 
@@ -122,6 +186,21 @@ void Publishing::Form_Load() {
         f.box->setText(fromLocal8(config.*f.text));
     for (const SwitchField& f : switchFields())
         f.box->setChecked(isSwitchOn(config.*f.text, fmt_));
+    // A file edited by hand may hold what publishing replaced by a default
+    // (a topic in another encoding): say so before the user saves over it.
+    if (const std::string problem = mqttConfigProblem(config, fmt_); !problem.empty())
+        TestResult->setText(QStringLiteral("mqtt.cfg: ") + fromLocal8(problem));
+    updatePasswordWarning();
+}
+
+void Publishing::updatePasswordWarning() {
+    PasswordWarning->setVisible(passwordTravelsUnencrypted(edited(), fmt_));
+}
+
+void Publishing::BrowseCAFile_Click() {
+    const QString chosen = chooseFile_(this, CAFile->text());
+    if (!chosen.isEmpty())
+        CAFile->setText(chosen);
 }
 
 MqttConfig Publishing::edited() const {

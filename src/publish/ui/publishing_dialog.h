@@ -10,6 +10,7 @@
 #include "publish/mqtt_config.h"
 
 #include <array>
+#include <functional>
 #include <string>
 
 class QCheckBox;
@@ -32,13 +33,22 @@ class MqttClient;
 //
 // Controls carry their tag names as object names: Enabled, Host, Port, User,
 // Password, TLS, CAFile, Topic, Discovery, DiscoveryPrefix, Interval, and the
-// buttons TestConnection and Save.
+// buttons TestConnection and Save.  Under the password, PasswordWarning
+// says when it would cross the network unencrypted; "Browse..." (BrowseCAFile)
+// picks the CA file; one-line hints (HostHint, TopicHint, DiscoveryHint) say
+// what a broker, a base topic and discovery are.  A field mqtt.cfg holds
+// that would be refused is named in the TestResult line on opening.
 class Publishing final : public QDialog {
     Q_OBJECT
 public:
     Publishing(std::string appFolder, NumberFormat numberFormat, MessageSink& messages,
                std::string hostName = {}, int testTimeoutMs = 5000, QWidget* parent = nullptr);
     ~Publishing() override;
+
+    // Asks for a file, starting from `current`; an empty answer keeps the
+    // field as it is.  The default is a QFileDialog; tests give their own.
+    using FileChooser = std::function<QString(QWidget* parent, const QString& current)>;
+    void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
 private:
     struct TextField {
@@ -55,6 +65,8 @@ private:
     void Form_Load();
     void Save_Click();
     void TestConnection_Click();
+    void BrowseCAFile_Click();
+    void updatePasswordWarning();
 
     std::string appFolder_;
     NumberFormat fmt_;
@@ -62,6 +74,7 @@ private:
     std::string hostName_;
     int testTimeoutMs_;
     MqttClient* test_ = nullptr;
+    FileChooser chooseFile_;
 
     QCheckBox* Enabled;
     QLineEdit* Host;
@@ -74,6 +87,8 @@ private:
     QCheckBox* Discovery;
     QLineEdit* DiscoveryPrefix;
     QLineEdit* Interval;
+    QLabel* PasswordWarning;
+    QPushButton* BrowseCAFile;
     QPushButton* TestConnection;
     QPushButton* Save;
     QLabel* TestResult;
