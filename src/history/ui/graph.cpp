@@ -3,9 +3,13 @@
 #include "config/settings_files.h"
 #include "history/cursor_readout.h"
 #include "history/history_query.h"
+#include "history/stored_day.h"
 #include "history_plot.h"
+#include "platform/files.h"
 #include "platform/qt/qt_platform.h"
 #include "record_table_model.h"
+#include "recording/log_record.h"
+#include "stored_day_reader.h"
 
 #include <QCheckBox>
 #include <QHeaderView>
@@ -108,6 +112,8 @@ void Graph::Command1_Click() {
     case QueryOutcome::Loaded:
         break;
     }
+    if (result.outcome == QueryOutcome::NoData && showStoredDay(fields, result.range))
+        return;
     RangeStart = result.range.start;
     RangeFinish = result.range.finish;
     RecordCount = result.recordCount;
@@ -126,12 +132,43 @@ void Graph::Command1_Click() {
         messages_.showMessage(queryMessage(result.outcome));
         return;
     }
+    setWindowTitle(QStringLiteral("Graph"));
     FirstIndex = 1;
     LastIndex = RecordCount;
     RenderHistory();
 }
 
+bool Graph::showStoredDay(const QueryFields& fields, const QueryRange& range) {
+    const auto date = parseDayFirstDate(fields.day + "/" + fields.month + "/" + fields.year);
+    if (!date)
+        return false;
+    // A log with records under the typed name or under the day's own name
+    // ("01" for a month names another file) is the day's record: it is
+    // never replaced by the store's.
+    const std::string own = std::to_string(date->year) + "_" + std::to_string(date->month) + "_" +
+                            std::to_string(date->day);
+    for (const std::string& path : {queryLogPath(appFolder_, fields), logFilePath(appFolder_, own)})
+        if (const auto text = readWholeFile(path); text && logHoldsRecords(*text))
+            return false;
+    const auto minutes = readStoredDay(appFolder_, date->year, date->month, date->day);
+    if (!minutes || minutes->empty())
+        return false;
+    const LoadResult loaded = loadStoredMinutes(*minutes, range, HistoryBuffer);
+    if (loaded.outcome != QueryOutcome::Loaded)
+        return false;
+    RangeStart = range.start;
+    RangeFinish = range.finish;
+    RecordCount = loaded.recordCount;
+    ZoomState = 0;
+    setWindowTitle(QStringLiteral("Graph - from the minute store (no log for this day)"));
+    FirstIndex = 1;
+    LastIndex = RecordCount;
+    RenderHistory();
+    return true;
+}
+
 void Graph::clearView() {
+    setWindowTitle(QStringLiteral("Graph"));
     RecordCount = 0;
     ZoomState = 0;
     FirstIndex = 0;

@@ -19,8 +19,15 @@
 //    the loaded records are limited to them (see history/cursor_readout.h),
 //    and a release that would leave an empty view does not zoom.
 //  - Load-on bands fill the plot's full height, under the series.
+//  - A day whose log holds no record (logging was off, or the log was
+//    moved) but whose minutes are in korvane.db is drawn from the store:
+//    one record a minute with the minute's highest values and its load
+//    state, the caption saying so.  The time range, switches, cursor, zoom
+//    and table work as for a log.  A log with records is always what is
+//    drawn; no store is created when there is none.
 
 #include "history/history_buffer.h"
+#include "history/history_query.h"
 #include "history/plot_model.h"
 #include "history/time_of_day.h"
 #include "platform/clock.h"
@@ -70,6 +77,9 @@ private:
     void connectControls();
     void Form_Load();
     void Command1_Click();
+    // Draws the day from the store's minutes when its log holds no record;
+    // false when it drew nothing.
+    bool showStoredDay(const QueryFields& fields, const QueryRange& range);
     void switchClicked(int& value, bool checked);
     void Plot_MouseDown(float x);
     void Plot_MouseMove(float x);
