@@ -1,5 +1,7 @@
 #include "days_table.h"
 
+#include "number_text.h"
+
 #include <cstdio>
 
 namespace korvane {
@@ -7,7 +9,20 @@ namespace korvane {
 std::vector<std::string> dayColumnTitles(const std::string& windUnits) {
     return {"Day",           "Energy (Wh)", "Min volts",
             "Max volts",     "Peak watts",  "Max wind (" + windUnits + ")",
-            "Load on (min)", "Packets"};
+            "Load on (min)", "Packets",     "Index (%)"};
+}
+
+int dayColumnDecimals(DayColumn column) {
+    switch (column) {
+    case DayColumn::Day:
+    case DayColumn::Packets:
+        return 0;
+    case DayColumn::WindMax:
+    case DayColumn::Index:
+        return 1;
+    default:
+        return 2;
+    }
 }
 
 std::string isoDate(int date) {
@@ -17,7 +32,8 @@ std::string isoDate(int date) {
     return text;
 }
 
-std::optional<double> dayCellValue(const DayTotal& day, DayColumn column) {
+std::optional<double> dayCellValue(const DayTotal& day, DayColumn column,
+                                   std::optional<double> index) {
     const auto rounded = [](const std::optional<double>& v, int decimals) -> std::optional<double> {
         if (!v)
             return std::nullopt;
@@ -42,15 +58,26 @@ std::optional<double> dayCellValue(const DayTotal& day, DayColumn column) {
         if (!day.packets)
             return std::nullopt;
         return static_cast<double>(*day.packets);
+    case DayColumn::Index:
+        return rounded(index, 1);
     }
     return std::nullopt;
 }
 
-std::string dayCellText(const DayTotal& day, DayColumn column, const NumberFormat& fmt) {
+std::string dayCellText(const DayTotal& day, DayColumn column, const NumberFormat& fmt,
+                        std::optional<double> index) {
     if (column == DayColumn::Day)
         return isoDate(day.date);
-    const std::optional<double> v = dayCellValue(day, column);
+    const std::optional<double> v = dayCellValue(day, column, index);
     return v ? formatGeneral(*v, fmt) : std::string();
+}
+
+std::string dayCellFixedText(const DayTotal& day, DayColumn column, const NumberFormat& fmt,
+                             std::optional<double> index) {
+    if (column == DayColumn::Day)
+        return isoDate(day.date);
+    const std::optional<double> v = dayCellValue(day, column, index);
+    return v ? fixedText(*v, dayColumnDecimals(column), fmt) : std::string();
 }
 
 std::string csvField(std::string_view text) {
@@ -66,7 +93,8 @@ std::string csvField(std::string_view text) {
     return out;
 }
 
-std::string daysCsv(const std::vector<DayTotal>& days, const std::string& windUnits) {
+std::string daysCsv(const std::vector<DayTotal>& days, const std::string& windUnits,
+                    const std::vector<std::optional<double>>& indexes) {
     const NumberFormat point{'.'};
     std::string out;
     const auto row = [&](const auto& cell) {
@@ -79,8 +107,10 @@ std::string daysCsv(const std::vector<DayTotal>& days, const std::string& windUn
     };
     const std::vector<std::string> titles = dayColumnTitles(windUnits);
     row([&](int c) { return titles[static_cast<std::size_t>(c)]; });
-    for (const DayTotal& d : days)
-        row([&](int c) { return dayCellText(d, static_cast<DayColumn>(c), point); });
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        const std::optional<double> index = i < indexes.size() ? indexes[i] : std::nullopt;
+        row([&](int c) { return dayCellText(days[i], static_cast<DayColumn>(c), point, index); });
+    }
     return out;
 }
 

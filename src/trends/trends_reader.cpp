@@ -1,6 +1,7 @@
 #include "trends_reader.h"
 
 #include "platform/files.h"
+#include "turbine_store.h"
 
 #include <ctime>
 #include <sys/stat.h>
@@ -101,6 +102,29 @@ const std::vector<WindPowerPoint>* TrendsReader::points(DateRange range) {
     points_ = std::move(*read);
     pointsRange_ = range;
     return &points_;
+}
+
+} // namespace korvane
+
+namespace korvane {
+
+const std::vector<TurbineMinute>* TrendsReader::turbineMinutes(DateRange range) {
+    if (!store_)
+        return nullptr;
+    for (auto& kept : minutes_)
+        if (kept && kept->range == range) {
+            std::swap(kept, minutes_[0]);
+            return &minutes_[0]->minutes;
+        }
+    std::string why;
+    auto read = readTurbineMinutes(path_, range, &why);
+    if (!read) {
+        problem_ = why;
+        return nullptr;
+    }
+    minutes_[1] = std::move(minutes_[0]);
+    minutes_[0] = std::make_unique<Minutes>(Minutes{range, std::move(*read)});
+    return &minutes_[0]->minutes;
 }
 
 } // namespace korvane

@@ -5,6 +5,7 @@
 
 #include "date_range.h"
 #include "store/history_store.h"
+#include "turbine_output.h"
 
 #include <cstdint>
 #include <memory>
@@ -46,6 +47,10 @@ public:
     // Alarm raises and clears from the local start of the first day to the
     // local end of the last, in the order they were recorded.
     std::optional<std::vector<AlarmEventRow>> alarms(DateRange range);
+    // The minutes with packets of the range for the turbine's output (see
+    // readTurbineMinutes).  The last two ranges read are kept, so a range
+    // and its reference period are each read once.
+    const std::vector<TurbineMinute>* turbineMinutes(DateRange range);
 
 private:
     void fail(const StoreResult& r);
@@ -57,6 +62,11 @@ private:
     std::optional<DateRange> daysRange_, pointsRange_;
     std::vector<DayTotal> days_;
     std::vector<WindPowerPoint> points_;
+    struct Minutes {
+        DateRange range;
+        std::vector<TurbineMinute> minutes;
+    };
+    std::unique_ptr<Minutes> minutes_[2]; // [0] the latest
 };
 
 } // namespace korvane

@@ -50,6 +50,26 @@ TEST(DaysTable, CellsRoundToTheStoredResolutionAndLeaveUnknownsEmpty) {
     EXPECT_FALSE(dayCellValue(imported, DayColumn::Energy));
 }
 
+TEST(DaysTable, TheTableWritesEachColumnWithItsOwnDecimals) {
+    const NumberFormat point{'.'};
+    DayTotal d = fullDay();
+    d.wh = 10;
+    d.voltsMax = 14;
+    d.windMax = 9;
+    const struct {
+        DayColumn column;
+        const char* text;
+    } rows[] = {{DayColumn::Energy, "10.00"},        {DayColumn::VoltsMin, "12.05"},
+                {DayColumn::VoltsMax, "14.00"},      {DayColumn::WindMax, "9.0"},
+                {DayColumn::LoadOnMinutes, "90.12"}, {DayColumn::Packets, "8640"}};
+    for (const auto& r : rows)
+        EXPECT_EQ(dayCellFixedText(d, r.column, point), r.text) << static_cast<int>(r.column);
+    EXPECT_EQ(dayCellFixedText(d, DayColumn::Index, point, 87.25), "87.2");
+    EXPECT_EQ(dayCellFixedText(d, DayColumn::Index, point), "");
+    EXPECT_EQ(dayCellValue(d, DayColumn::Index, 87.26), 87.3);
+    EXPECT_EQ(dayCellFixedText(importedDay(), DayColumn::Energy, point), "");
+}
+
 TEST(DaysTable, CsvFieldsAreQuotedOnlyWhenTheyMustBe) {
     const struct {
         const char *in, *out;
@@ -64,13 +84,13 @@ TEST(DaysTable, CsvFieldsAreQuotedOnlyWhenTheyMustBe) {
 }
 
 TEST(DaysTable, CsvHasAHeaderDotDecimalsAndCrLfRows) {
-    EXPECT_EQ(daysCsv({fullDay(), importedDay()}, "m,s"),
+    EXPECT_EQ(daysCsv({fullDay(), importedDay()}, "m,s", {96.25, std::nullopt}),
               "Day,Energy (Wh),Min volts,Max volts,Peak watts,\"Max wind (m,s)\","
-              "Load on (min),Packets\r\n"
-              "2026-12-08,1234.57,12.05,14.4,512.25,31.5,90.12,8640\r\n"
-              "2026-12-09,,11.9,13.1,88,12,,\r\n");
+              "Load on (min),Packets,Index (%)\r\n"
+              "2026-12-08,1234.57,12.05,14.4,512.25,31.5,90.12,8640,96.2\r\n"
+              "2026-12-09,,11.9,13.1,88,12,,,\r\n");
     EXPECT_EQ(daysCsv({}, "km/h"), "Day,Energy (Wh),Min volts,Max volts,Peak watts,"
-                                   "Max wind (km/h),Load on (min),Packets\r\n");
+                                   "Max wind (km/h),Load on (min),Packets,Index (%)\r\n");
 }
 
 } // namespace
