@@ -1,15 +1,13 @@
 // The Trends window over a small store of hand-made minutes: what each tab
 // shows, the history window asked for on a double-click, the CSV written.
 
-#include "config/program_config.h"
 #include "platform/files.h"
-#include "store_fixture.h"
-#include "support/temp_dir.h"
 #include "trends/ui/alarms_tab.h"
 #include "trends/ui/battery_tab.h"
 #include "trends/ui/energy_tab.h"
 #include "trends/ui/power_curve_tab.h"
 #include "trends/ui/trends_window.h"
+#include "trends_fixture.h"
 
 #include <QAreaSeries>
 #include <QBarSet>
@@ -31,51 +29,7 @@ namespace korvane {
 namespace {
 
 using test::minuteOf;
-
-class TrendsWindow : public ::testing::Test {
-protected:
-    TrendsWindow() {
-        ProgramConfig config = defaultProgramConfig();
-        config.WSUnits = "m/s";
-        dir.write("prog.cfg", formatProgramConfig(config));
-    }
-
-    // 1 Mar: 4 minutes, 2 Mar: nothing, 3 Mar: an imported log only,
-    // 4 Mar: 2 minutes (one with a low 11.8 V).
-    void writeStore() {
-        test::writeMinutes(
-            dir.file("korvane.db"),
-            {minuteOf(20260301, 600, 2.2, 40, 0.5), minuteOf(20260301, 601, 2.7, 60, 1),
-             minuteOf(20260301, 602, 2.5, 50, 1.5),
-             minuteOf(20260301, 603, 5.1, 300, 5, 12.2, 14.1),
-             minuteOf(20260304, 0, 5.9, 340, 4, 11.8, 13), minuteOf(20260304, 1, 7.5, 700, 6)});
-        auto store = HistoryStore::open(dir.file("korvane.db"), 20260301).store;
-        const LogRecordRow records[] = {{600, 12.9, 3, 38.7, 200, 4, 1},
-                                        {601, 13.2, 4, 52.8, 250, 5, 0}};
-        ASSERT_TRUE(store->importLog(20260303, "2026_3_3.txt", 100, records).ok());
-    }
-
-    Trends& open() {
-        TrendsServices services{dir.path(), NumberFormat{'.'}, clock, times, messages, {}, {}};
-        services.chooseSaveFile = [this](QWidget*, const std::string& suggested) {
-            suggestions.push_back(suggested);
-            return savePath;
-        };
-        services.openHistoryDay = [this](QWidget*, int date) { historyDays.push_back(date); };
-        window = std::make_unique<Trends>(std::move(services));
-        window->chooseDates(20260301, 20260304);
-        return *window;
-    }
-
-    test::TempDir dir;
-    FakeClock clock{LocalDateTime{2026, 3, 4, 18, 0, 0, 0}};
-    FixedTimeFormats times;
-    RecordingMessageSink messages;
-    std::string savePath;
-    std::vector<std::string> suggestions;
-    std::vector<int> historyDays;
-    std::unique_ptr<Trends> window;
-};
+using test::TrendsWindow;
 
 TEST_F(TrendsWindow, EnergyBarsTotalsHoverAndDoubleClick) {
     writeStore();
@@ -142,10 +96,16 @@ TEST_F(TrendsWindow, BatteryBandPerDayWithRubberBandZoom) {
     w.tabs()->setCurrentIndex(Trends::BatteryPage);
     BatteryTab* tab = w.batteryTab();
     EXPECT_EQ(tab->bandDays(), 3); // 1, 3 and 4 March
-    const auto* band = qobject_cast<QAreaSeries*>(tab->page()->chart()->series().value(0));
-    ASSERT_NE(band, nullptr);
-    EXPECT_DOUBLE_EQ(band->lowerSeries()->at(2).y(), 11.8);
-    EXPECT_DOUBLE_EQ(band->upperSeries()->at(0).y(), 14.1);
+    // Two runs of days, each day a step from its midnight to the next.
+    const auto* first = qobject_cast<QAreaSeries*>(tab->page()->chart()->series().value(0));
+    const auto* second = qobject_cast<QAreaSeries*>(tab->page()->chart()->series().value(1));
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_DOUBLE_EQ(first->upperSeries()->at(0).y(), 14.1);
+    EXPECT_EQ(first->upperSeries()->at(0).x(), localMidnightMs(20260301));
+    EXPECT_EQ(first->upperSeries()->at(1).x(), localMidnightMs(20260302));
+    ASSERT_EQ(second->lowerSeries()->count(), 4);
+    EXPECT_DOUBLE_EQ(second->lowerSeries()->at(2).y(), 11.8);
     EXPECT_EQ(tab->page()->view()->rubberBand(), QChartView::RectangleRubberBand);
 }
 
@@ -156,7 +116,7 @@ TEST_F(TrendsWindow, DaysTableSortsAndExportsWhatItShows) {
     QTableView* table = w.daysTab()->table();
     ASSERT_EQ(table->model()->rowCount(), 3);
     EXPECT_EQ(table->model()->index(1, 1).data().toString(), "unknown");
-    EXPECT_EQ(table->model()->index(2, 2).data().toString(), "11.8");
+    EXPECT_EQ(table->model()->index(2, 2).data().toString(), "11.80");
 
     table->sortByColumn(1, Qt::DescendingOrder); // energy: 10, 8, unknown
     EXPECT_EQ(table->model()->index(0, 0).data().toString(), "4/03/2026");
@@ -165,10 +125,10 @@ TEST_F(TrendsWindow, DaysTableSortsAndExportsWhatItShows) {
     w.daysTab()->exportCsv();
     ASSERT_EQ(suggestions, std::vector<std::string>{"korvane-days-2026-03-01-to-2026-03-04.csv"});
     EXPECT_EQ(dir.read("days.csv"), "Day,Energy (Wh),Min volts,Max volts,Peak watts,Max wind (m/s),"
-                                    "Load on (min),Packets\r\n"
-                                    "2026-03-04,10,11.8,13.5,1050,9.5,1,12\r\n"
-                                    "2026-03-01,8,12.2,14.1,450,7.1,2,24\r\n"
-                                    "2026-03-03,,12.9,13.2,52.8,5,,\r\n");
+                                    "Load on (min),Packets,Index (%)\r\n"
+                                    "2026-03-04,10,11.8,13.5,1050,9.5,1,12,\r\n"
+                                    "2026-03-01,8,12.2,14.1,450,7.1,2,24,\r\n"
+                                    "2026-03-03,,12.9,13.2,52.8,5,,,\r\n");
 
     savePath.clear(); // cancelled: nothing written, nothing said
     w.daysTab()->exportCsv();
@@ -202,9 +162,9 @@ TEST_F(TrendsWindow, AlarmsTabListsTheRangesRaisesAndClears) {
             cells << list->topLevelItem(i)->text(c);
         return cells.join('|');
     };
-    EXPECT_EQ(row(0), "1/03/2026 10:00|Battery low|raised|11.42");
-    EXPECT_EQ(row(1), "1/03/2026 11:00|Battery low|cleared|12.05");
-    EXPECT_EQ(row(2), "4/03/2026 23:59|No data|raised|5");
+    EXPECT_EQ(row(0), "1/03/2026 10:00|Battery low|raised|11.42 V");
+    EXPECT_EQ(row(1), "1/03/2026 11:00|Battery low|cleared|12.05 V");
+    EXPECT_EQ(row(2), "4/03/2026 23:59|No data|raised|5 min");
     w.chooseDates(20260302, 20260303);
     EXPECT_EQ(w.alarmsTab()->message(), "No alarms from 2/03/2026 to 3/03/2026.");
 }
@@ -220,7 +180,7 @@ TEST_F(TrendsWindow, EmptyRangeAndMissingStoreSaySo) {
     EXPECT_EQ(w.range(), (DateRange{20260301, 20260304}));
 
     test::TempDir empty;
-    TrendsServices services{empty.path(), NumberFormat{'.'}, clock, times, messages, {}, {}};
+    TrendsServices services{empty.path(), NumberFormat{'.'}, clock, times, messages, {}, {}, {}};
     Trends none(std::move(services));
     EXPECT_TRUE(none.storeProblem().startsWith("No history yet"))
         << none.storeProblem().toStdString();

@@ -2,6 +2,7 @@
 
 #include "chart_page.h"
 #include "platform/qt/qt_platform.h"
+#include "trends/alarm_values.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -64,9 +65,9 @@ void AlarmsTab::render(const TabContext& c) {
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(events->size()));
     for (const AlarmEventRow& e : *events)
-        items.append(new QTreeWidgetItem({localTimeText(e.ts, c.timeFormats), fromLocal8(e.name),
-                                          fromLocal8(e.state),
-                                          fromLocal8(formatGeneral(e.value, c.numberFormat))}));
+        items.append(new QTreeWidgetItem(
+            {localTimeText(e.ts, c.timeFormats), fromLocal8(e.name), fromLocal8(e.state),
+             fromLocal8(alarmValueWithUnit(e.name, e.value, c.windUnits, c.numberFormat))}));
     list_->addTopLevelItems(items);
     stack_->setCurrentWidget(list_);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The Alarms tab: every alarm raise and clear of the range, oldest first,
-// with its local time, name, change and value.
+// with its local time, name, change and value with its unit.
 
 #include "tab_context.h"
 

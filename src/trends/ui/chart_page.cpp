@@ -2,6 +2,7 @@
 
 #include "platform/qt/qt_platform.h"
 #include "platform/time_formats.h"
+#include "trends/date_range.h"
 
 #include <QAbstractAxis>
 #include <QAbstractSeries>
@@ -68,6 +69,24 @@ QString dateText(int date, const TimeFormats& formats) {
     t.month = date / 100 % 100;
     t.day = date % 100;
     return fromLocal8(formats.shortDate(t));
+}
+
+QString rangeText(const DateRange& range, int today) {
+    const QDate from(range.from / 10000, range.from / 100 % 100, range.from % 100);
+    const QDate to(range.to / 10000, range.to / 100 % 100, range.to % 100);
+    const int thisYear = today > 0 ? today / 10000 : QDate::currentDate().year();
+    const QLocale locale;
+    const QString year = to.year() == thisYear ? QString() : QStringLiteral(" %1").arg(to.year());
+    if (from.year() != to.year())
+        return locale.toString(from, QStringLiteral("d MMM yyyy")) + QLatin1Char('-') +
+               locale.toString(to, QStringLiteral("d MMM yyyy"));
+    if (from == to)
+        return locale.toString(to, QStringLiteral("d MMM")) + year;
+    if (from.month() == to.month())
+        return QStringLiteral("%1-%2 ").arg(from.day()).arg(to.day()) +
+               locale.toString(to, QStringLiteral("MMM")) + year;
+    return locale.toString(from, QStringLiteral("d MMM")) + QLatin1Char('-') +
+           locale.toString(to, QStringLiteral("d MMM")) + year;
 }
 
 } // namespace korvane

@@ -38,4 +38,8 @@ qint64 localMidnightMs(int date);
 // The date as the user writes it ("8/12/2026" by the short date format).
 QString dateText(int date, const class TimeFormats& formats);
 
+// A range in few words, the year only when it is not this year's:
+// "1-30 Jun", "12 May-3 Jun", "1 Jun-30 Jun 2025", "3 Dec 2025-8 Jan 2026".
+QString rangeText(const struct DateRange& range, int today = 0);
+
 } // namespace korvane

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
 #include "trends/days_table.h"
+#include "trends/performance_index.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,10 +18,12 @@
 
 namespace korvane {
 
-void DaysModel::setDays(std::vector<DayTotal> days, NumberFormat fmt, const TimeFormats* times,
+void DaysModel::setDays(std::vector<DayTotal> days, std::vector<std::optional<double>> indexes,
+                        NumberFormat fmt, const TimeFormats* times,
                         std::vector<std::string> titles) {
     beginResetModel();
     days_ = std::move(days);
+    indexes_ = std::move(indexes);
     fmt_ = fmt;
     times_ = times;
     titles_ = std::move(titles);
@@ -38,7 +41,8 @@ int DaysModel::columnCount(const QModelIndex& parent) const {
 QVariant DaysModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= static_cast<int>(days_.size()))
         return {};
-    const DayTotal& d = days_[static_cast<std::size_t>(index.row())];
+    const auto row = static_cast<std::size_t>(index.row());
+    const DayTotal& d = days_[row];
     const auto column = static_cast<DayColumn>(index.column());
     switch (role) {
     case Qt::DisplayRole: {
@@ -46,11 +50,11 @@ QVariant DaysModel::data(const QModelIndex& index, int role) const {
             return dateText(d.date, *times_);
         if (column == DayColumn::Energy && d.minutes == 0)
             return QStringLiteral("unknown");
-        return fromLocal8(dayCellText(d, column, fmt_));
+        return fromLocal8(dayCellFixedText(d, column, fmt_, dayIndex(row)));
     }
     case Qt::UserRole: {
         // Unknown values sort below every number.
-        const auto v = dayCellValue(d, column);
+        const auto v = dayCellValue(d, column, dayIndex(row));
         return v ? *v : -std::numeric_limits<double>::infinity();
     }
     case Qt::TextAlignmentRole:
@@ -115,8 +119,11 @@ void DaysTab::render(const TabContext& c) {
     windUnits_ = c.windUnits;
     range_ = c.range;
     const std::vector<DayTotal>* days = c.reader.days(c.range);
-    model_->setDays(days ? *days : std::vector<DayTotal>{}, c.numberFormat, &c.timeFormats,
-                    dayColumnTitles(c.windUnits));
+    std::vector<std::optional<double>> indexes;
+    if (days && !days->empty())
+        indexes = dayIndexesOf(c, *days);
+    model_->setDays(days ? *days : std::vector<DayTotal>{}, std::move(indexes), c.numberFormat,
+                    &c.timeFormats, dayColumnTitles(c.windUnits));
     export_->setEnabled(days && !days->empty());
     if (!days) {
         message_->setText(fromLocal8(c.reader.problem()));
@@ -129,6 +136,37 @@ void DaysTab::render(const TabContext& c) {
     }
 }
 
+std::vector<std::optional<double>> DaysTab::dayIndexesOf(const TabContext& c,
+                                                         const std::vector<DayTotal>& days) {
+    std::vector<std::optional<double>> out(days.size());
+    // The minutes are read only when there is a curve to judge them by.
+    const std::vector<TurbineMinute>* reference = nullptr;
+    if (c.turbine.maker.size() < 2) {
+        if (!c.turbine.reference)
+            return out;
+        reference = c.reader.turbineMinutes(*c.turbine.reference);
+        if (!reference)
+            return out;
+    }
+    const std::optional<Yardstick> yardstick =
+        yardstickFor(c.turbine, reference ? std::span<const TurbineMinute>(*reference)
+                                          : std::span<const TurbineMinute>());
+    if (!yardstick)
+        return out;
+    const std::vector<TurbineMinute>* minutes = c.reader.turbineMinutes(c.range);
+    if (!minutes)
+        return out;
+    const std::vector<DayIndex> byDate = dayIndexes(*minutes, c.turbine, *yardstick);
+    auto at = byDate.begin();
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        while (at != byDate.end() && at->date < days[i].date)
+            ++at;
+        if (at != byDate.end() && at->date == days[i].date)
+            out[i] = at->percent;
+    }
+    return out;
+}
+
 void DaysTab::exportCsv() {
     if (model_->days().empty() || !chooser_)
         return;
@@ -138,12 +176,14 @@ void DaysTab::exportCsv() {
     if (path.empty())
         return;
     std::vector<DayTotal> shown;
+    std::vector<std::optional<double>> indexes;
     shown.reserve(model_->days().size());
-    for (int r = 0; r < proxy_->rowCount(); ++r)
-        shown.push_back(
-            model_
-                ->days()[static_cast<std::size_t>(proxy_->mapToSource(proxy_->index(r, 0)).row())]);
-    const int error = replaceFileReportingError(path, daysCsv(shown, windUnits_));
+    for (int r = 0; r < proxy_->rowCount(); ++r) {
+        const auto row = static_cast<std::size_t>(proxy_->mapToSource(proxy_->index(r, 0)).row());
+        shown.push_back(model_->days()[row]);
+        indexes.push_back(model_->dayIndex(row));
+    }
+    const int error = replaceFileReportingError(path, daysCsv(shown, windUnits_, indexes));
     if (error != 0)
         messages_.showMessage("Cannot write " + path + ": " + errorText(error));
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The Days tab: the `days` view over the range as a sortable table, and
-// "Export CSV..." writing the rows in their shown order as RFC 4180 CSV
-// (dot decimals, a header row), replacing the chosen file atomically.
+// The Days tab: the `days` view over the range as a sortable table, each
+// column with the same decimals down it, and each day's performance index
+// (against the maker's curve, or else the reference period's); "Export
+// CSV..." writes the rows in their shown order as RFC 4180 CSV (dot
+// decimals, a header row), replacing the chosen file atomically.
 
 #include "platform/messages.h"
 #include "tab_context.h"
@@ -9,6 +11,7 @@
 #include <QAbstractTableModel>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,9 +27,13 @@ class DaysModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
-    void setDays(std::vector<DayTotal> days, NumberFormat fmt, const TimeFormats* times,
-                 std::vector<std::string> titles);
+    // `indexes` by position of `days`; shorter means unknown.
+    void setDays(std::vector<DayTotal> days, std::vector<std::optional<double>> indexes,
+                 NumberFormat fmt, const TimeFormats* times, std::vector<std::string> titles);
     const std::vector<DayTotal>& days() const { return days_; }
+    std::optional<double> dayIndex(std::size_t row) const {
+        return row < indexes_.size() ? indexes_[row] : std::nullopt;
+    }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -35,6 +42,7 @@ public:
 
 private:
     std::vector<DayTotal> days_;
+    std::vector<std::optional<double>> indexes_;
     std::vector<std::string> titles_;
     NumberFormat fmt_;
     const TimeFormats* times_ = nullptr;
@@ -56,6 +64,9 @@ public:
     QString message() const;
 
 private:
+    static std::vector<std::optional<double>> dayIndexesOf(const TabContext& c,
+                                                           const std::vector<DayTotal>& days);
+
     SaveFileChooser chooser_;
     MessageSink& messages_;
     DaysModel* model_ = nullptr;

@@ -1,22 +1,24 @@
 #include "power_curve_tab.h"
 
 #include "platform/qt/qt_platform.h"
+#include "power_curve_chart.h"
+#include "trends/days_table.h"
+#include "trends/number_text.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCursor>
+#include <QDateEdit>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
-#include <QImage>
+#include <QHeaderView>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QLineSeries>
-#include <QPainter>
+#include <QPushButton>
 #include <QScatterSeries>
+#include <QSignalBlocker>
 #include <QToolTip>
+#include <QTreeWidget>
 #include <QVBoxLayout>
-#include <QValueAxis>
-#include <algorithm>
-#include <cmath>
 
 namespace korvane {
 
@@ -29,15 +31,16 @@ namespace {
 constexpr int kScatterColumns = 200;
 constexpr int kScatterRows = 130;
 
-QImage dotImage(const QColor& colour) {
-    QImage dot(4, 4, QImage::Format_ARGB32_Premultiplied);
-    dot.fill(Qt::transparent);
-    QPainter p(&dot);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawEllipse(QRectF(0, 0, 4, 4));
-    return dot;
+QDate qdateOf(int date) {
+    return {date / 10000, date / 100 % 100, date % 100};
+}
+
+int dateOf(const QDate& d) {
+    return dateNumber(d.year(), d.month(), d.day());
+}
+
+QString number(double value, int decimals, const NumberFormat& fmt) {
+    return fromLocal8(fixedText(value, decimals, fmt));
 }
 
 } // namespace
@@ -50,119 +53,147 @@ PowerCurveTab::PowerCurveTab(QWidget* parent) : QWidget(parent) {
     binWidth_->setSingleStep(0.25);
     binWidth_->setDecimals(2);
     binWidth_->setValue(kDefaultBinWidth);
-    auto* label = new QLabel(QStringLiteral("Bin width:"), this);
-    label->setBuddy(binWidth_);
+    auto* widthLabel = new QLabel(QStringLiteral("Bin width:"), this);
+    widthLabel->setBuddy(binWidth_);
+    choice_ = new QComboBox(this);
+    choice_->setObjectName(QStringLiteral("Minutes"));
+    choice_->addItems(
+        {QStringLiteral("All"), QStringLiteral("Load off only"), QStringLiteral("Load on only")});
+    auto* choiceLabel = new QLabel(QStringLiteral("Minutes:"), this);
+    choiceLabel->setBuddy(choice_);
+    compare_ = new QCheckBox(QStringLiteral("Compare with"), this);
+    compare_->setObjectName(QStringLiteral("CompareWith"));
+    refFrom_ = new QDateEdit(this);
+    refFrom_->setObjectName(QStringLiteral("RefFrom"));
+    refTo_ = new QDateEdit(this);
+    refTo_->setObjectName(QStringLiteral("RefTo"));
+    for (QDateEdit* e : {refFrom_, refTo_}) {
+        e->setCalendarPopup(true);
+        e->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat));
+        e->setEnabled(false);
+    }
+    turbine_ = new QPushButton(QStringLiteral("Turbine..."), this);
+    turbine_->setObjectName(QStringLiteral("TurbineSettings"));
+
     page_ = new ChartPage(QStringLiteral("PowerCurveChart"), this);
+    makerIndex_ = new QLabel(this);
+    makerIndex_->setObjectName(QStringLiteral("MakerIndex"));
+    referenceIndex_ = new QLabel(this);
+    referenceIndex_->setObjectName(QStringLiteral("ReferenceIndex"));
+    for (QLabel* l : {makerIndex_, referenceIndex_}) {
+        l->setWordWrap(true);
+        QFont bold = l->font();
+        bold.setBold(true);
+        l->setFont(bold);
+    }
+    binTable_ = new QTreeWidget(this);
+    binTable_->setObjectName(QStringLiteral("BinTable"));
+    binTable_->setRootIsDecorated(false);
+    binTable_->setUniformRowHeights(true);
+    binTable_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    auto* side = new QVBoxLayout;
+    side->addWidget(makerIndex_);
+    side->addWidget(referenceIndex_);
+    side->addWidget(binTable_, 1);
+    auto* sidePanel = new QWidget(this);
+    sidePanel->setLayout(side);
+    sidePanel->setFixedWidth(250);
+    side->setContentsMargins(0, 0, 0, 0);
+
     auto* controls = new QHBoxLayout;
-    controls->addWidget(label);
+    controls->addWidget(widthLabel);
     controls->addWidget(binWidth_);
+    controls->addSpacing(8);
+    controls->addWidget(choiceLabel);
+    controls->addWidget(choice_);
+    controls->addSpacing(8);
+    controls->addWidget(compare_);
+    controls->addWidget(refFrom_);
+    controls->addWidget(new QLabel(QStringLiteral("to"), this));
+    controls->addWidget(refTo_);
     controls->addStretch(1);
+    controls->addWidget(turbine_);
+    auto* body = new QHBoxLayout;
+    body->addWidget(page_, 1);
+    body->addWidget(sidePanel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
-    layout->addWidget(page_, 1);
+    layout->addLayout(body, 1);
+
     connect(binWidth_, &QDoubleSpinBox::valueChanged, this, [this] { draw(); });
+    connect(choice_, &QComboBox::currentIndexChanged, this, [this] { draw(); });
+    connect(compare_, &QCheckBox::toggled, this, [this] { referenceEdited(); });
+    connect(refFrom_, &QDateEdit::dateChanged, this, [this] { referenceEdited(); });
+    connect(refTo_, &QDateEdit::dateChanged, this, [this] { referenceEdited(); });
+    connect(turbine_, &QPushButton::clicked, this, [this] {
+        if (onEditTurbine)
+            onEditTurbine();
+    });
 }
 
 void PowerCurveTab::render(const TabContext& c) {
     fmt_ = c.numberFormat;
     windUnits_ = c.windUnits;
-    const std::vector<WindPowerPoint>* points = c.reader.points(c.range);
-    if (!points) {
-        points_.clear();
-        dots_.clear();
-        bins_.clear();
+    config_ = c.turbineConfig;
+    turbineSettings_ = c.turbine;
+    range_ = c.range;
+    today_ = c.today;
+    {
+        // Unticked, the dates offer the period just before the range.
+        const int length = daysBetween(c.range.from, c.range.to);
+        const DateRange shown = c.turbine.reference.value_or(
+            DateRange{addDays(c.range.from, -length - 1), addDays(c.range.from, -1)});
+        const QSignalBlocker b1(compare_), b2(refFrom_), b3(refTo_);
+        compare_->setChecked(c.turbine.reference.has_value());
+        refFrom_->setDate(qdateOf(shown.from));
+        refTo_->setDate(qdateOf(shown.to));
+        refFrom_->setEnabled(compare_->isChecked());
+        refTo_->setEnabled(compare_->isChecked());
+    }
+    minutes_.clear();
+    referenceMinutes_.clear();
+    const std::vector<TurbineMinute>* read = c.reader.turbineMinutes(c.range);
+    if (!read) {
+        view_ = {};
         page_->showMessage(fromLocal8(c.reader.problem()));
+        showIndexes();
+        fillBinTable();
         return;
     }
-    points_ = *points;
-    dots_.clear();
-    for (const WindPowerPoint& p : thinScatter(points_, kScatterColumns, kScatterRows))
-        dots_.append(QPointF(p.wind, p.watts));
-    if (points_.empty()) {
-        bins_.clear();
-        page_->showMessage(noDataText(c) + QStringLiteral(" (no minutes with packets)"));
-        return;
-    }
+    minutes_ = *read;
+    if (c.turbine.reference)
+        if (const auto* ref = c.reader.turbineMinutes(*c.turbine.reference))
+            referenceMinutes_ = *ref;
+    emptyText_ = noDataText(c);
     draw();
 }
 
 void PowerCurveTab::draw() {
-    if (points_.empty())
-        return;
     lastHover_.clear();
-    bins_ = binPowerCurve(points_, binWidth_->value());
+    const auto choice = static_cast<MinuteChoice>(std::max(0, choice_->currentIndex()));
+    view_ = buildPowerCurveView(
+        {minutes_, referenceMinutes_, &turbineSettings_, choice, binWidth_->value()});
+    showIndexes();
+    fillBinTable();
+    if (view_.points.empty()) {
+        QString text = emptyText_ + QStringLiteral(" (no minutes with packets)");
+        if (!minutes_.empty() && choice == MinuteChoice::LoadOff)
+            text = emptyText_ + QStringLiteral(" (no minutes with the load off)");
+        else if (!minutes_.empty() && choice == MinuteChoice::LoadOn)
+            text = emptyText_ + QStringLiteral(" (no minutes with the load on all minute)");
+        page_->showMessage(text);
+        return;
+    }
     page_->clear();
-    QChart* chart = page_->chart();
-
-    // The minutes are the points of a line series drawn without its line:
-    // its light markers are painted in one pass, while a scatter series
-    // makes a graphics item of every marker and takes about a second for
-    // the 30,000 dots of a year.
-    const QColor dotColour(110, 150, 215, 150);
-    auto* scatter = new QLineSeries;
-    scatter->setName(QStringLiteral("Minutes"));
-    scatter->setPen(QPen(Qt::NoPen));
-    scatter->setColor(dotColour);
-    scatter->setLightMarker(dotImage(dotColour));
-    scatter->setMarkerSize(4);
-    scatter->setPointsVisible(true);
-    scatter->replace(dots_);
-
-    auto* line = new QLineSeries;
-    line->setName(QStringLiteral("Mean watts per bin of 3 minutes or more"));
-    line->setPen(QPen(QColor(200, 40, 30), 2));
-    auto* solid = new QScatterSeries;
-    solid->setName(QStringLiteral("Bin mean"));
-    solid->setMarkerSize(9);
-    solid->setColor(QColor(200, 40, 30));
-    solid->setBorderColor(QColor(200, 40, 30));
-    auto* hollow = new QScatterSeries;
-    hollow->setName(QStringLiteral("Bin of fewer than 3 minutes (unreliable)"));
-    hollow->setMarkerSize(9);
-    hollow->setBrush(Qt::NoBrush);
-    hollow->setPen(QPen(QColor(200, 40, 30), 1.5));
-    for (const CurveBin& b : bins_) {
-        if (b.reliable) {
-            line->append(b.windMid(), b.meanWatts);
-            solid->append(b.windMid(), b.meanWatts);
-        } else {
-            hollow->append(b.windMid(), b.meanWatts);
-        }
-    }
-    for (QAbstractSeries* s :
-         {static_cast<QAbstractSeries*>(scatter), static_cast<QAbstractSeries*>(line),
-          static_cast<QAbstractSeries*>(solid), static_cast<QAbstractSeries*>(hollow)})
-        chart->addSeries(s);
-
-    double xMax = 0, yMin = 0, yMax = 0;
-    for (const WindPowerPoint& p : points_) {
-        xMax = std::max(xMax, p.wind);
-        yMin = std::min(yMin, p.watts);
-        yMax = std::max(yMax, p.watts);
-    }
-    auto* x = new QValueAxis;
-    x->setTitleText(QStringLiteral("Mean wind speed (%1)").arg(fromLocal8(windUnits_)));
-    x->setRange(0, std::max(1.0, std::ceil(bins_.back().windTo)));
-    x->setLabelFormat(QStringLiteral("%g"));
-    auto* y = new QValueAxis;
-    y->setTitleText(QStringLiteral("Mean watts (W)"));
-    y->setRange(yMin, yMax > yMin ? yMax * 1.05 : yMin + 1);
-    y->setLabelFormat(QStringLiteral("%g"));
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* s : chart->series()) {
-        s->attachAxis(x);
-        s->attachAxis(y);
-    }
-    // The line's marker already stands for the solid bins.
-    for (QLegendMarker* marker : chart->legend()->markers(solid))
-        marker->setVisible(false);
-    x->applyNiceNumbers();
-    y->applyNiceNumbers();
-    if (xMax > x->max())
-        x->setMax(xMax);
-
-    for (QScatterSeries* s : {solid, hollow})
+    QList<QPointF> dots;
+    for (const WindPowerPoint& p : thinScatter(view_.points, kScatterColumns, kScatterRows))
+        dots.append(QPointF(p.wind, p.watts));
+    const PowerCurveLabels labels{fromLocal8(windUnits_),
+                                  turbineSettings_.loadAmps != 0 || turbineSettings_.idleAmps != 0,
+                                  turbineSettings_.reference ? referenceName() : QString()};
+    const PowerCurveSeries series =
+        drawPowerCurve(page_->chart(), view_, turbineSettings_, dots, labels);
+    for (QScatterSeries* s : {series.solid, series.hollow})
         connect(s, &QScatterSeries::hovered, this, [this](const QPointF& at, bool on) {
             if (!on) {
                 QToolTip::hideText();
@@ -174,19 +205,114 @@ void PowerCurveTab::draw() {
     page_->showChart();
 }
 
+QString PowerCurveTab::referenceName() const {
+    return turbineSettings_.reference ? rangeText(*turbineSettings_.reference, today_) : QString();
+}
+
+void PowerCurveTab::showIndexes() {
+    if (!view_.hasMaker)
+        makerIndex_->setText(
+            QStringLiteral("No maker's curve: add one with \"Turbine...\" to see an index."));
+    else if (view_.makerIndex)
+        makerIndex_->setText(QStringLiteral("Index: %1 of the maker's curve")
+                                 .arg(fromLocal8(percentText(*view_.makerIndex))));
+    else
+        makerIndex_->setText(QStringLiteral("Index: no minutes with wind inside the maker's "
+                                            "curve"));
+    if (!turbineSettings_.reference)
+        referenceIndex_->clear();
+    else if (!view_.hasReference)
+        referenceIndex_->setText(
+            QStringLiteral("%1: too few minutes there to draw a curve").arg(referenceName()));
+    else if (view_.referenceIndex)
+        referenceIndex_->setText(
+            QStringLiteral("Index: %1 of %2")
+                .arg(fromLocal8(percentText(*view_.referenceIndex)), referenceName()));
+    else
+        referenceIndex_->setText(
+            QStringLiteral("Index: no minutes with wind inside the curve of %1")
+                .arg(referenceName()));
+}
+
+QString PowerCurveTab::makerIndexText() const {
+    return makerIndex_->text();
+}
+
+QString PowerCurveTab::referenceIndexText() const {
+    return referenceIndex_->text();
+}
+
+void PowerCurveTab::fillBinTable() {
+    binTable_->clear();
+    const QString units = fromLocal8(windUnits_);
+    binTable_->setHeaderLabels({QStringLiteral("Wind (%1)").arg(units), QStringLiteral("Minutes"),
+                                QStringLiteral("Mean W"), QStringLiteral("% maker"),
+                                QStringLiteral("% ref")});
+    QList<QTreeWidgetItem*> items;
+    for (std::size_t i = 0; i < view_.bins.size(); ++i) {
+        const CurveBin& b = view_.bins[i];
+        QStringList cells{
+            fromLocal8(formatGeneral(b.windFrom, fmt_) + "-" + formatGeneral(b.windTo, fmt_)),
+            QString::number(b.minutes),
+            number(b.meanWatts, 1, fmt_),
+            {},
+            {}};
+        if (view_.makerWatts[i])
+            cells[3] = number(100 * b.meanWatts / *view_.makerWatts[i], 0, fmt_);
+        if (const CurveBin* ref = binAt(view_.referenceBins, b.windMid());
+            ref && ref->reliable && ref->meanWatts > 0)
+            cells[4] = number(100 * b.meanWatts / ref->meanWatts, 0, fmt_);
+        auto* item = new QTreeWidgetItem(cells);
+        for (int col = 1; col < 5; ++col)
+            item->setTextAlignment(col, Qt::AlignRight | Qt::AlignVCenter);
+        if (!b.reliable)
+            item->setForeground(2, QColor(150, 150, 150));
+        items.append(item);
+    }
+    binTable_->addTopLevelItems(items);
+}
+
+void PowerCurveTab::referenceEdited() {
+    refFrom_->setEnabled(compare_->isChecked());
+    refTo_->setEnabled(compare_->isChecked());
+    TurbineConfig changed = config_;
+    if (compare_->isChecked()) {
+        const DateRange r = orderedRange(dateOf(refFrom_->date()), dateOf(refTo_->date()));
+        changed.RefFrom = isoDate(r.from);
+        changed.RefTo = isoDate(r.to);
+    } else {
+        changed.RefFrom.clear();
+        changed.RefTo.clear();
+    }
+    if (changed != config_ && onTurbineChanged)
+        onTurbineChanged(changed);
+}
+
 QString PowerCurveTab::binText(double wind) const {
-    for (const CurveBin& b : bins_) {
-        if (wind >= b.windFrom && wind < b.windTo) {
-            const QString units = fromLocal8(windUnits_);
-            QString text = QStringLiteral("%1 to %2 %3\n%4 minutes, mean %5 W")
-                               .arg(fromLocal8(formatGeneral(b.windFrom, fmt_)),
-                                    fromLocal8(formatGeneral(b.windTo, fmt_)), units)
-                               .arg(b.minutes)
-                               .arg(fromLocal8(formatGeneral(roundHalfEven(b.meanWatts, 1), fmt_)));
-            if (!b.reliable)
-                text += QStringLiteral("\nFewer than 3 minutes: unreliable");
-            return text;
-        }
+    for (std::size_t i = 0; i < view_.bins.size(); ++i) {
+        const CurveBin& b = view_.bins[i];
+        if (wind < b.windFrom || wind >= b.windTo)
+            continue;
+        const QString units = fromLocal8(windUnits_);
+        QString text = QStringLiteral("%1 to %2 %3\n%4 minutes, mean %5 W")
+                           .arg(fromLocal8(formatGeneral(b.windFrom, fmt_)),
+                                fromLocal8(formatGeneral(b.windTo, fmt_)), units)
+                           .arg(b.minutes)
+                           .arg(fromLocal8(formatGeneral(roundHalfEven(b.meanWatts, 1), fmt_)));
+        if (view_.makerWatts[i])
+            text +=
+                QStringLiteral("\n%1 of the maker's %2 W")
+                    .arg(fromLocal8(percentText(100 * b.meanWatts / *view_.makerWatts[i])),
+                         fromLocal8(formatGeneral(roundHalfEven(*view_.makerWatts[i], 1), fmt_)));
+        if (const CurveBin* ref = binAt(view_.referenceBins, b.windMid());
+            ref && ref->reliable && ref->meanWatts > 0)
+            text += QStringLiteral("\n%1 of %2's %3 W")
+                        .arg(fromLocal8(percentText(100 * b.meanWatts / ref->meanWatts)),
+                             referenceName(),
+                             fromLocal8(formatGeneral(roundHalfEven(ref->meanWatts, 1), fmt_)));
+        if (!b.reliable)
+            text += QStringLiteral("\nFewer than 3 minutes: unreliable");
+        return text;
     }
     return {};
 }

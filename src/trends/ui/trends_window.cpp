@@ -5,6 +5,7 @@
 #include "battery_tab.h"
 #include "config/settings_files.h"
 #include "energy_tab.h"
+#include "platform/files.h"
 #include "platform/qt/qt_platform.h"
 #include "power_curve_tab.h"
 
@@ -44,6 +45,8 @@ Trends::Trends(TrendsServices services, QWidget* parent)
     setModal(true);
     resize(860, 560);
     windUnits_ = loadProgramConfig(services_.appFolder).WSUnits;
+    turbineConfig_ = loadTurbineConfig(services_.appFolder);
+    turbine_ = turbineSettings(turbineConfig_);
 
     Preset = new QComboBox(this);
     Preset->setObjectName(QStringLiteral("Preset"));
@@ -102,6 +105,9 @@ Trends::Trends(TrendsServices services, QWidget* parent)
         if (services_.openHistoryDay)
             services_.openHistoryDay(this, date);
     };
+    energy_->onRangeChosen = [this](DateRange r) { chooseDates(r.from, r.to); };
+    powerCurve_->onTurbineChanged = [this](const TurbineConfig& c) { saveTurbine(c); };
+    powerCurve_->onEditTurbine = [this] { editTurbine(); };
 
     reader_ = std::make_unique<TrendsReader>(services_.appFolder);
     if (reader_->status() != TrendsReader::Status::Ok) {
@@ -180,7 +186,15 @@ void Trends::drawCurrentTab() {
     if (tab < 0 || tab >= static_cast<int>(drawn_.size()) || drawn_[static_cast<std::size_t>(tab)])
         return;
     drawn_[static_cast<std::size_t>(tab)] = true;
-    const TabContext c{*reader_, range_, services_.numberFormat, services_.timeFormats, windUnits_};
+    const TabContext c{*reader_,
+                       range_,
+                       services_.numberFormat,
+                       services_.timeFormats,
+                       windUnits_,
+                       today(),
+                       toLocal8(QLocale().groupSeparator()),
+                       turbineConfig_,
+                       turbine_};
     switch (tab) {
     case EnergyPage:
         energy_->render(c);
@@ -199,6 +213,44 @@ void Trends::drawCurrentTab() {
         break;
     default:
         break;
+    }
+}
+
+bool Trends::saveTurbine(const TurbineConfig& changed) {
+    if (const int error = saveTurbineConfig(services_.appFolder, changed); error != 0) {
+        services_.messages.showMessage("The turbine settings could not be saved to " +
+                                       joinPath(services_.appFolder, kTurbineConfigFile) + " (" +
+                                       errorText(error) + ").\nThe file was left as it was.");
+        // The tab shows what the file still says.
+        drawn_[PowerCurvePage] = false;
+        drawCurrentTab();
+        return false;
+    }
+    turbineConfig_ = changed;
+    turbine_ = turbineSettings(turbineConfig_);
+    drawn_[PowerCurvePage] = false;
+    drawn_[DaysPage] = false;
+    drawCurrentTab();
+    return true;
+}
+
+void Trends::editTurbine(const std::function<void(TurbineDialog&)>& prepare) {
+    TurbineDialog dialog(
+        turbineConfig_,
+        {services_.numberFormat, windUnits_, services_.messages, services_.chooseOpenFile,
+         [this](const TurbineConfig& c) { return saveTurbineConfig(services_.appFolder, c); },
+         joinPath(services_.appFolder, kTurbineConfigFile)},
+        this);
+    if (prepare)
+        prepare(dialog);
+    else
+        dialog.exec();
+    if (dialog.result() == QDialog::Accepted && dialog.config() != turbineConfig_) {
+        turbineConfig_ = dialog.config();
+        turbine_ = turbineSettings(turbineConfig_);
+        drawn_[PowerCurvePage] = false;
+        drawn_[DaysPage] = false;
+        drawCurrentTab();
     }
 }
 

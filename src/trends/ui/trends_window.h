@@ -1,6 +1,7 @@
 #pragma once
-// The Trends window: one date range (a preset or two dates) for four tabs
-// drawn from korvane.db: Energy, Power curve, Battery and Days.  Only the
+// The Trends window: one date range (a preset or two dates) for five tabs
+// drawn from korvane.db: Energy, Power curve, Battery, Days and Alarms, with
+// turbine.cfg for the turbine's output and its index.  Only the
 // shown tab is drawn; the others are drawn when first shown after a change
 // of range.  A store that is missing or unreadable is said in place of the
 // tabs.  Modal; it reads on its own connection, so the main window's port,
@@ -13,6 +14,8 @@
 #include "platform/time_formats.h"
 #include "trends/date_range.h"
 #include "trends/trends_reader.h"
+#include "trends/turbine_config.h"
+#include "turbine_dialog.h"
 
 #include <QDialog>
 #include <array>
@@ -42,6 +45,8 @@ struct TrendsServices {
     SaveFileChooser chooseSaveFile;
     // Opens the history window on the date (yyyymmdd) over `parent`.
     std::function<void(QWidget* parent, int date)> openHistoryDay;
+    // Asks for the maker's curve CSV file to read.
+    OpenFileChooser chooseOpenFile;
 };
 
 class Trends : public QDialog {
@@ -68,6 +73,15 @@ public:
     // The sentence shown instead of the tabs, empty when they show.
     QString storeProblem() const;
 
+    // turbine.cfg as the window uses it.
+    const TurbineConfig& turbineConfig() const { return turbineConfig_; }
+    // Saves a changed turbine.cfg and draws the tabs that use it again; a
+    // failure is said in a message and changes nothing.
+    bool saveTurbine(const TurbineConfig& changed);
+    // What "Turbine..." opens; `prepare`, when given, is called with the
+    // dialog before it runs (tests fill it in and press its buttons).
+    void editTurbine(const std::function<void(TurbineDialog&)>& prepare = {});
+
 private:
     void setRange(DateRange range);
     void drawCurrentTab();
@@ -76,6 +90,8 @@ private:
     TrendsServices services_;
     std::string windUnits_;
     std::unique_ptr<TrendsReader> reader_;
+    TurbineConfig turbineConfig_;
+    TurbineSettings turbine_;
     DateRange range_;
     std::array<bool, 5> drawn_{};
 
