@@ -3,6 +3,8 @@
 // one file per turn of the event loop, under a progress dialog with a Cancel
 // button.  Packets, logging and energy go on meanwhile.  A cancelled or
 // interrupted import resumes at the next start; no file is imported twice.
+// Should the recorder set a damaged store aside meanwhile, the import goes
+// on in the new one.
 
 #include "platform/numbers.h"
 #include "store/history_store.h"
@@ -23,14 +25,17 @@ class LogImportRunner final : public QObject {
 public:
     // Starts importing into the store at `dbPath` (a connection of its own,
     // so the live minutes never wait for it) when there is anything to do;
-    // otherwise finishes at once.  The dialog shows over `owner`.
+    // otherwise finishes at once.  `today` is the local date (yyyymmdd):
+    // logs dated after tomorrow are left for a start with the clock right.
+    // The dialog shows over `owner`.
     LogImportRunner(const std::string& dbPath, const std::string& appFolder, int today,
                     NumberFormat fmt, QWidget* owner);
     ~LogImportRunner() override;
 
     bool finished() const { return finished_; }
     // What went wrong, if anything (a file that could not be read, a store
-    // that could not be written); empty when all went well.
+    // that could not be written, logs left alone for their date); empty
+    // when all went well.
     const std::string& problem() const { return problem_; }
 
 signals:
@@ -40,11 +45,16 @@ private:
     void step();
     void advance();
     void finish();
+    bool openStore();
 
     std::unique_ptr<HistoryStore> store_;
     std::unique_ptr<LogImporter> importer_;
     QProgressDialog* dialog_ = nullptr;
     QTimer timer_;
+    std::string dbPath_;
+    std::string appFolder_;
+    int today_ = 0;
+    NumberFormat fmt_;
     int busyTurns_ = 0;
     bool finished_ = false;
     bool stepping_ = false;

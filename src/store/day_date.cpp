@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <ctime>
 
 namespace korvane {
 
@@ -52,6 +53,24 @@ int utcDateOf(std::int64_t utcSeconds) {
     const year_month_day ymd{day};
     return static_cast<int>(ymd.year()) * 10000 + static_cast<int>(unsigned(ymd.month())) * 100 +
            static_cast<int>(unsigned(ymd.day()));
+}
+
+int addDays(int date, int count) {
+    using namespace std::chrono;
+    const year_month_day ymd{year{date / 10000}, month{static_cast<unsigned>(date / 100 % 100)},
+                             day{static_cast<unsigned>(date % 100)}};
+    const year_month_day next{sys_days{ymd} + std::chrono::days{count}};
+    return static_cast<int>(next.year()) * 10000 + static_cast<int>(unsigned(next.month())) * 100 +
+           static_cast<int>(unsigned(next.day()));
+}
+
+std::string localFileStamp(std::int64_t utcMs) {
+    const auto t = static_cast<std::time_t>(utcMs / 1000);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
+    return stamp;
 }
 
 } // namespace korvane

@@ -18,4 +18,11 @@ std::string dayKeyOfDate(int date);
 // The UTC date number of a time in UTC seconds.
 int utcDateOf(std::int64_t utcSeconds);
 
+// The date `count` days after `date` (negative: before), across months and years.
+int addDays(int date, int count);
+
+// "2026-12-08-143000" for a time in UTC ms, in local time as the user reads
+// the clock: the stamp in the names of files set aside or kept.
+std::string localFileStamp(std::int64_t utcMs);
+
 } // namespace korvane

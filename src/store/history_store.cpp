@@ -285,101 +285,40 @@ StoreResult endTransaction(const Database& db, int rc) {
     return result;
 }
 
+StoreResult HistoryStore::writeMinutes(std::span<const MinuteSummary> minutes) {
+    for (const MinuteSummary& m : minutes) {
+        StoreResult r = writeMinute(m);
+        if (!r.ok())
+            return r;
+    }
+    return {};
+}
+
 StoreResult HistoryStore::commitMinutes(std::span<const MinuteSummary> minutes) {
     if (minutes.empty())
         return {};
     int rc = db_.exec("BEGIN IMMEDIATE");
     if (rc != SQLITE_OK)
         return storeResultOf(rc, db_);
-    for (const MinuteSummary& m : minutes) {
-        StoreResult r = writeMinute(m);
-        if (!r.ok()) {
-            db_.exec("ROLLBACK");
-            return r;
-        }
+    StoreResult r = writeMinutes(minutes);
+    if (!r.ok()) {
+        db_.exec("ROLLBACK");
+        return r;
     }
     return endTransaction(db_, SQLITE_OK);
 }
 
-StoreResult HistoryStore::importLog(int date, const std::string& name, std::int64_t bytes,
-                                    std::span<const LogRecordRow> records) {
-    int rc = db_.exec("BEGIN IMMEDIATE");
-    if (rc != SQLITE_OK)
-        return storeResultOf(rc, db_);
-    const auto fail = [&](int code) {
-        StoreResult r = storeResultOf(code, db_);
-        db_.exec("ROLLBACK");
-        return r;
-    };
+bool HistoryStore::movedAway() const {
+    // SQLite's own test: is the file at the path still the inode it opened?
+    int moved = 0;
+    if (sqlite3_file_control(db_.get(), "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
+        return false;
+    return moved != 0;
+}
 
-    Statement seen(db_, "SELECT 1 FROM log_file WHERE date = ?1");
-    seen.bind(1, date);
-    rc = seen.step();
-    seen.reset();
-    if (rc == SQLITE_ROW) {
-        db_.exec("ROLLBACK");
-        return {};
-    }
-    if (rc != SQLITE_DONE)
-        return fail(rc);
-
-    Statement insert(db_, "INSERT INTO record VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
-    if (!insert.ready())
-        return fail(insert.rc());
-    insert.bind(1, date);
-    std::int64_t seq = 0;
-    std::optional<std::int64_t> vMin;
-    std::int64_t vMax = 0, wMax = 0, windMax = 0;
-    for (const LogRecordRow& r : records) {
-        const std::int64_t v = scaled(r.volts, kExtreme), w = scaled(r.watts, kExtreme);
-        const std::int64_t wind = scaled(r.wind, kTenths);
-        insert.bind(2, ++seq);
-        insert.bind(3, r.minuteOfDay);
-        insert.bind(4, v);
-        insert.bind(5, scaled(r.amps, kExtreme));
-        insert.bind(6, w);
-        insert.bind(7, scaled(r.rpm, kTenths));
-        insert.bind(8, wind);
-        insert.bind(9, static_cast<int>(r.mode));
-        rc = insert.step();
-        insert.reset();
-        if (rc != SQLITE_DONE)
-            return fail(rc);
-        // A zero volts peak is an interval without packets, not a flat battery.
-        if (v > 0)
-            vMin = vMin ? std::min(*vMin, v) : v;
-        vMax = seq == 1 ? v : std::max(vMax, v);
-        wMax = seq == 1 ? w : std::max(wMax, w);
-        windMax = seq == 1 ? wind : std::max(windMax, wind);
-    }
-    if (seq > 0) {
-        Statement day(db_, "INSERT INTO record_day VALUES(?1, ?2, ?3, ?4, ?5, ?6)");
-        day.bind(1, date);
-        day.bind(2, seq);
-        if (vMin)
-            day.bind(3, *vMin);
-        else
-            day.bindNull(3);
-        day.bind(4, vMax);
-        day.bind(5, wMax);
-        day.bind(6, windMax);
-        rc = day.step();
-        if (rc != SQLITE_DONE)
-            return fail(rc);
-    }
-    Statement file(db_, "INSERT INTO log_file VALUES(?1, ?2, ?3, ?4)");
-    file.bind(1, date);
-    file.bind(2, name);
-    file.bind(3, bytes);
-    file.bind(4, seq);
-    rc = file.step();
-    file.reset();
-    if (rc != SQLITE_DONE)
-        return fail(rc);
-    rc = db_.exec("COMMIT");
-    if (rc != SQLITE_OK)
-        return fail(rc);
-    return {};
+StoreResult HistoryStore::setCommitsSynced(bool synced) {
+    return storeResultOf(
+        db_.exec(synced ? "PRAGMA synchronous = FULL" : "PRAGMA synchronous = NORMAL"), db_);
 }
 
 } // namespace korvane

@@ -90,6 +90,15 @@ struct OutboxRow {
     bool operator==(const OutboxRow&) const = default;
 };
 
+// What could not be written at an exit, kept in a pending file.
+struct PendingRecords {
+    std::vector<MinuteSummary> minutes;
+    std::vector<AlarmEventRow> alarmEvents;
+    std::vector<OutboxRow> messages; // ids are not kept: they get new ones
+    std::size_t size() const { return minutes.size() + alarmEvents.size() + messages.size(); }
+    bool operator==(const PendingRecords&) const = default;
+};
+
 class HistoryStore {
 public:
     static constexpr int kBusyTimeoutMs = 50;
@@ -100,13 +109,15 @@ public:
     };
     // Opens or creates the file in WAL mode with synchronous=FULL, checks it
     // (quick_check) and migrates it to the current schema.  `createdDate`
-    // (yyyymmdd) is recorded only when the file is new.  A file of a newer
-    // schema is left as it is (TooNew).
+    // (yyyymmdd) is recorded only when the file is new, for the reader's
+    // information: nothing depends on it.  A file of a newer schema is left
+    // as it is (TooNew).
     // Full: also reads the whole file once (quick_check), about 150 ms a
-    // year of minutes, so damage is found before anything is written.
-    // Quick: for a second connection to a file the recorder has already
-    // checked at start-up (a window that reads, the log import); damage
-    // then shows as a failed query.
+    // year of minutes, so damage is found before anything is written.  The
+    // recorder's first open at start-up is the one Full open of a run.
+    // Quick: every other open (a reopen after a failure, a second
+    // connection such as the outbox, a window that reads, the log import);
+    // damage then shows as a failed query or write.
     enum class OpenCheck { Full, Quick };
     static Opened open(const std::string& path, int createdDate, OpenCheck check = OpenCheck::Full);
 
@@ -117,6 +128,25 @@ public:
     const std::string& path() const { return path_; }
     // The date the file was created (yyyymmdd).
     int createdDate() const { return createdDate_; }
+
+    // True once the file this connection opened is no longer the one at
+    // path(): renamed aside (the recorder sets a damaged korvane.db aside
+    // and starts a new one), deleted or replaced.  One stat() of the path,
+    // about a microsecond, so call it before every use:
+    //   if (store->movedAway()) store = HistoryStore::open(path, 0, Quick).store;
+    // Whatever is written through a connection that moved lands in the file
+    // set aside, which nobody reads again.  Closing such a connection is
+    // safe: SQLite then leaves the -wal and -shm names, which belong to the
+    // new file, alone.  A reader that opens a fresh connection for each
+    // query (the web server) follows by itself.
+    bool movedAway() const;
+
+    // true (the default): a commit is on the disk when it returns
+    // (synchronous=FULL).  false: commits reach the disk with the next
+    // checkpoint (synchronous=NORMAL), so a power cut can undo the last few
+    // but never damages the file.  Only for bulk work whose every commit
+    // carries its own mark of what it did (the log import).
+    StoreResult setCommitsSynced(bool synced);
 
     // Writes the minutes, in order, in one transaction, updating the daily
     // totals with them.  A minute whose ts is already stored is merged into
@@ -140,10 +170,19 @@ public:
 
     // Dates whose log has been imported, ascending.
     std::optional<std::vector<int>> importedLogDates();
+    // Dates that have minutes of their own, ascending.
+    std::optional<std::vector<int>> datesWithMinutes();
     // Stores a day's log records (seq 1..n in file order) and marks the log
     // imported, in one transaction.  A date already imported is left alone.
     StoreResult importLog(int date, const std::string& name, std::int64_t bytes,
                           std::span<const LogRecordRow> records);
+
+    // Writes what an exit kept in a pending file (see pending_file.h) in one
+    // transaction together with a mark of the file's `name`: minutes as
+    // commitMinutes does, alarm events and messages after those stored.  A
+    // name already marked is not written again; `already` then says so.
+    StoreResult importPending(const std::string& name, const PendingRecords& records,
+                              bool& already);
 
     // Appends alarm events, in order, in one transaction.
     StoreResult recordAlarmEvents(std::span<const AlarmEventRow> events);
@@ -156,6 +195,16 @@ public:
     std::optional<std::vector<OutboxRow>> outboxAfter(std::int64_t afterId, std::size_t limit);
     // Deletes the rows (ids not present are no fault), in one transaction.
     StoreResult removeFromOutbox(std::span<const std::int64_t> ids);
+    // Appends the messages, in order, in one transaction (one disk sync).
+    StoreResult addAllToOutbox(std::span<const OutboxRow> rows);
+    // The highest id the outbox has given out, its rows since deleted
+    // included (0 when none).
+    std::optional<std::int64_t> lastOutboxId();
+    // Adds rows carried over from a file set aside, keeping their ids, so an
+    // outbox in memory that knows them by id finds them here; ids given out
+    // later follow `lastId`.  A row whose id is taken is not added.  One
+    // transaction.
+    StoreResult carryOutbox(std::span<const OutboxRow> rows, std::int64_t lastId);
 
     // Why the last query came back empty-handed.
     const StoreResult& lastError() const { return lastError_; }
@@ -164,6 +213,10 @@ private:
     HistoryStore(Database db, std::string path, int createdDate);
     StoreResult prepare();
     StoreResult writeMinute(const MinuteSummary& m);
+    // Inside a transaction the caller began.
+    StoreResult writeMinutes(std::span<const MinuteSummary> minutes);
+    int insertOutboxRows(std::span<const OutboxRow> rows);
+    int insertRecords(int date, std::span<const LogRecordRow> records);
     bool failQuery(int rc);
     StoreResult addWindPair(const MinuteSummary& row, bool isNew);
 
@@ -177,6 +230,7 @@ private:
     Statement energyOfDate_;
     Statement selectWind_;
     Statement upsertWind_;
+    Statement insertRecords_; // kRecordsPerInsert rows at once
     std::string pairs_;
 };
 

@@ -49,16 +49,21 @@ std::vector<LogRecordRow> readLogRecords(std::string_view text, const NumberForm
     return out;
 }
 
-LogImporter::LogImporter(HistoryStore& store, const std::string& appFolder, NumberFormat fmt)
+LogImporter::LogImporter(HistoryStore& store, const std::string& appFolder, NumberFormat fmt,
+                         int today)
     : store_(store), fmt_(fmt) {
     const auto done = store_.importedLogDates();
-    if (!done) {
+    const auto own = done ? store_.datesWithMinutes() : std::nullopt;
+    if (!done || !own) {
         problem_ =
             "Cannot read the history store " + store_.path() + " (" + store_.lastError().text + ")";
         cancelled_ = true;
         return;
     }
-    const std::set<int> imported(done->begin(), done->end());
+    std::set<int> skip(done->begin(), done->end());
+    skip.insert(own->begin(), own->end());
+    const int latest = today > 0 ? addDays(today, 1) : 0;
+    std::vector<std::string> outOfRange;
     std::error_code ec;
     const std::filesystem::path logs = std::filesystem::path(appFolder) / "logs";
     for (std::filesystem::directory_iterator it(logs, ec), last; !ec && it != last;
@@ -67,8 +72,12 @@ LogImporter::LogImporter(HistoryStore& store, const std::string& appFolder, Numb
         if (p.extension() != ".txt")
             continue;
         const int date = dateOfDayKey(p.stem().string());
-        if (date == 0 || date > store_.createdDate() || imported.count(date) != 0)
+        if (date == 0 || skip.count(date) != 0)
             continue;
+        if (date < kEarliestDate || date > latest) {
+            outOfRange.push_back(p.filename().string());
+            continue;
+        }
         std::error_code sizeError;
         const auto bytes = std::filesystem::file_size(p, sizeError);
         if (sizeError)
@@ -81,6 +90,15 @@ LogImporter::LogImporter(HistoryStore& store, const std::string& appFolder, Numb
     progress_.filesTotal = files_.size();
     for (const File& f : files_)
         progress_.bytesTotal += f.bytes;
+    if (!outOfRange.empty()) {
+        std::sort(outOfRange.begin(), outOfRange.end());
+        constexpr std::size_t kNamed = 3;
+        ignored_ = "Logs dated before 2000 or after tomorrow not imported (is the clock right?): ";
+        for (std::size_t i = 0; i < outOfRange.size() && i < kNamed; ++i)
+            ignored_ += (i > 0 ? ", " : "") + outOfRange[i];
+        if (outOfRange.size() > kNamed)
+            ignored_ += " and " + std::to_string(outOfRange.size() - kNamed) + " more";
+    }
 }
 
 ImportStep LogImporter::step() {

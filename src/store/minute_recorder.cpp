@@ -1,6 +1,8 @@
 #include "minute_recorder.h"
 
 #include "day_date.h"
+#include "pending_file.h"
+#include "platform/files.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -42,6 +44,7 @@ void MinuteRecorder::alarmEvent(const AlarmEventRow& event, std::int64_t utcMs) 
     if (heldEvents_.size() >= kMaxHeldEvents)
         heldEvents_.pop_front();
     heldEvents_.push_back(event);
+    followMove();
     if (store_ && held_.empty())
         flushEvents(utcMs);
 }
@@ -65,12 +68,37 @@ void MinuteRecorder::flushEvents(std::int64_t utcMs) {
 void MinuteRecorder::close(std::int64_t utcMs) {
     if (auto m = aggregator_.close(utcMs))
         ended(*m, utcMs);
-    if (!store_ && !tryOpen(utcMs))
-        return;
-    while (!held_.empty() && store_ && flushBatch(utcMs)) {
+    followMove();
+    if (store_ || tryOpen(utcMs)) {
+        while (!held_.empty() && store_ && flushBatch(utcMs)) {
+        }
+        if (held_.empty())
+            flushEvents(utcMs);
     }
-    if (held_.empty())
-        flushEvents(utcMs);
+    if (!held_.empty() || !heldEvents_.empty())
+        keepPending(utcMs);
+}
+
+void MinuteRecorder::keepPending(std::int64_t utcMs) {
+    PendingRecords kept;
+    kept.minutes.assign(held_.begin(), held_.end());
+    kept.alarmEvents.assign(heldEvents_.begin(), heldEvents_.end());
+    const std::string path = pendingFilePath(path_, utcMs);
+    const std::string what = pendingCountText(kept.minutes.size(), kept.alarmEvents.size(), 0);
+    const std::string name = std::filesystem::path(path).filename().string();
+    const int error = korvane::keepPending(path, kept);
+    if (error != 0) {
+        // They stay in memory: a later close (the destructor's) tries again.
+        notKept_ = "; at the exit " + what + " could not be kept in " + name + " either (" +
+                   errorText(error) + ")";
+        return;
+    }
+    notice_ = "History store " + path_ + " could not be written (" + fault_.text + "); " + what +
+              " kept in " + name + ", to be written into the store at the next start";
+    held_.clear();
+    heldEvents_.clear();
+    fault_ = {};
+    notKept_.clear();
 }
 
 double MinuteRecorder::energyOfDay(const std::string& day) {
@@ -110,10 +138,25 @@ std::string MinuteRecorder::problem() const {
             (held_.size() == 1 ? " minute" : " minutes") + " kept in memory";
     if (dropped_ > 0)
         text += ", " + std::to_string(dropped_) + " oldest dropped";
-    return text;
+    return text + notKept_;
 }
 
 void MinuteRecorder::ended(const MinuteSummary& m, std::int64_t utcMs) {
+    if (m.ts < kEarliestTs || m.ts >= kLatestTs) {
+        if (refused_++ == 0) {
+            const std::time_t t = static_cast<std::time_t>(m.ts);
+            std::tm utc{};
+            gmtime_r(&t, &utc);
+            char when[32];
+            std::strftime(when, sizeof when, "%Y-%m-%d %H:%M", &utc);
+            notice_ = std::string("History store: minutes dated ") + when +
+                      " UTC are not stored (before 2000 or after 2099): check the computer's "
+                      "clock";
+        }
+        if (due(utcMs))
+            service(utcMs);
+        return;
+    }
     latestDate_ = m.date;
     if (held_.size() >= kMaxHeldMinutes) {
         held_.pop_front();
@@ -130,6 +173,7 @@ bool MinuteRecorder::due(std::int64_t utcMs) const {
 }
 
 void MinuteRecorder::service(std::int64_t utcMs) {
+    followMove();
     if (!store_ && !tryOpen(utcMs))
         return;
     if (!held_.empty())
@@ -146,20 +190,43 @@ void MinuteRecorder::fail(const StoreResult& result, const char* action, std::in
     ++failures_;
 }
 
+void MinuteRecorder::followMove() {
+    if (!store_ || !store_->movedAway())
+        return;
+    // Someone moved or deleted the file in use: writing on would land in a
+    // file nobody reads.  The next write opens (or starts) the one at the path.
+    store_.reset();
+    notice_ = "History store " + path_ + " was moved away while in use; a new one was started";
+}
+
+void MinuteRecorder::importPending() {
+    const PendingImport done = importPendingFiles(*store_);
+    if (done.files == 0)
+        return;
+    notice_ = "History store " + path_ + " took in what an earlier exit kept in " + done.firstName +
+              (done.files > 1 ? " and later files" : "") + ": " +
+              pendingCountText(done.minutes, done.alarmEvents, done.messages);
+}
+
 bool MinuteRecorder::tryOpen(std::int64_t utcMs) {
-    auto opened = HistoryStore::open(path_, latestDate_);
+    // The whole file is read once, at start-up: on a later reopen it would
+    // hold up the window for about 150 ms a year of minutes, every retry.
+    const auto check = checked_ ? HistoryStore::OpenCheck::Quick : HistoryStore::OpenCheck::Full;
+    checked_ = true;
+    auto opened = HistoryStore::open(path_, latestDate_, check);
     if (opened.result.status == StoreStatus::Corrupt) {
         if (!setAside(utcMs)) {
             fail(opened.result, "open", utcMs);
             return false;
         }
-        opened = HistoryStore::open(path_, latestDate_);
+        opened = HistoryStore::open(path_, latestDate_, HistoryStore::OpenCheck::Quick);
     }
     if (!opened.result.ok()) {
         fail(opened.result, "open", utcMs);
         return false;
     }
     store_ = std::move(opened.store);
+    importPending();
     if (held_.empty()) {
         fault_ = {};
         failures_ = 0;
@@ -185,8 +252,8 @@ bool MinuteRecorder::flushBatch(std::int64_t utcMs) {
         fail(result, "write", utcMs);
         return false;
     }
-    // Reopening re-checks the file, which tells a passing write error (disk
-    // full) from a damaged file; a damaged one is set aside right away.
+    // A damaged file is set aside right away; after any other failure (disk
+    // full) the store is reopened at the next try.
     store_.reset();
     if (result.status == StoreStatus::Corrupt && setAside(utcMs) && tryOpen(utcMs)) {
         nextTryMs_ = utcMs; // the held minutes go into the new file at the next call
@@ -198,15 +265,10 @@ bool MinuteRecorder::flushBatch(std::int64_t utcMs) {
 
 namespace {
 
-// "korvane-corrupt-2026-12-08-143000.db" beside "korvane.db", in local time
-// as the user reads the clock; "-2", "-3" .. if that name is taken.
+// "korvane-corrupt-2026-12-08-143000.db" beside "korvane.db"; "-2", "-3" ..
+// if that name is taken.
 std::filesystem::path asideName(const std::filesystem::path& db, std::int64_t utcMs) {
-    const std::time_t t = static_cast<std::time_t>(utcMs / 1000);
-    std::tm local{};
-    localtime_r(&t, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
-    const std::string base = db.stem().string() + "-corrupt-" + stamp;
+    const std::string base = db.stem().string() + "-corrupt-" + localFileStamp(utcMs);
     std::filesystem::path candidate = db.parent_path() / (base + db.extension().string());
     std::error_code ec;
     for (int k = 2; std::filesystem::exists(candidate, ec) && k < 1000; ++k)

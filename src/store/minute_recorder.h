@@ -4,7 +4,19 @@
 // minute ends.  When korvane.db cannot be opened or written it keeps the
 // minutes in memory and retries quietly, driven by the event times it is
 // given; it never throws and never waits longer than the store's 50 ms busy
-// timeout per attempt.  Single-threaded: call it from one thread only.
+// timeout per attempt.  What still waits at the exit goes to a pending file
+// beside the store (pending_file.h), written into the store at the next
+// start that can.  Single-threaded: call it from one thread only.
+//
+// Only the first open (in the constructor, at start-up) reads the whole file
+// to check it; reopens after a failure are quick.
+//
+// Minutes dated before 2000-01-01 or from 2100-01-01 on (UTC) are refused
+// and named once in notice(): a clock that reads such a date was not set
+// (a PC without a clock battery boots in 1970 or 2000), and its minutes
+// would sit among the real ones for good.  Nearer bounds would need a
+// second clock to trust: a stale clock put right jumps forward by months,
+// and the minutes after it are real.
 
 #include "history_store.h"
 #include "minute_aggregator.h"
@@ -28,6 +40,9 @@ public:
     // Retry delays after the first failure and after the later ones.
     static constexpr std::int64_t kFirstRetryMs = 5000;
     static constexpr std::int64_t kLaterRetryMs = 30000;
+    // Minutes stored: kEarliestTs <= ts < kLatestTs (UTC seconds).
+    static constexpr std::int64_t kEarliestTs = 946684800; // 2000-01-01 00:00 UTC
+    static constexpr std::int64_t kLatestTs = 4102444800;  // 2100-01-01 00:00 UTC
 
     // Tries to open (or create) `dbPath` at once.  `day` is today's day key,
     // recorded in a new file as its creation date.
@@ -52,8 +67,10 @@ public:
     // from a timer (every few seconds is plenty) so held minutes are written
     // even while no packets arrive.
     void poll(std::int64_t utcMs);
-    // Ends and commits the unfinished minute and every held minute it can
-    // (exit).  Tries the store once more whatever the retry delay.
+    // Ends and commits the unfinished minute and every held minute and
+    // event it can (exit), trying the store once more whatever the retry
+    // delay.  What it still cannot write goes to a pending file beside the
+    // store; notice() then names it (or problem() says it could not be kept).
     void close(std::int64_t utcMs);
 
     // The watt-hours of a day key: stored minutes plus those still in
@@ -64,11 +81,14 @@ public:
     // is being retried; empty when all is well.
     std::string problem() const;
     // A one-time event worth showing once all is well again, such as a
-    // damaged store set aside; empty when none.
+    // damaged store set aside, minutes refused for their date or kept in a
+    // pending file at the exit; empty when none.
     const std::string& notice() const { return notice_; }
 
     std::size_t heldMinutes() const { return held_.size(); }
     std::size_t droppedMinutes() const { return dropped_; }
+    // Minutes refused for a date outside kEarliestTs..kLatestTs.
+    std::size_t refusedMinutes() const { return refused_; }
     // The open store for queries (Trends window), or null while it is out
     // of reach.  Valid until the next call on this recorder.
     HistoryStore* store() { return store_.get(); }
@@ -83,6 +103,9 @@ private:
     bool pending() const { return !store_ || !held_.empty() || !heldEvents_.empty(); }
     void fail(const StoreResult& result, const char* action, std::int64_t utcMs);
     bool setAside(std::int64_t utcMs);
+    void followMove();
+    void importPending();
+    void keepPending(std::int64_t utcMs);
 
     std::string path_;
     int latestDate_ = 0;
@@ -97,7 +120,10 @@ private:
     StoreResult fault_;
     const char* faultAction_ = "";
     std::string notice_;
+    std::string notKept_; // why the exit's pending file could not be written
     std::int64_t lastEventMs_ = 0;
+    bool checked_ = false; // the one full check of this run is done
+    std::size_t refused_ = 0;
 };
 
 } // namespace korvane

@@ -63,4 +63,79 @@ StoreResult HistoryStore::removeFromOutbox(std::span<const std::int64_t> ids) {
     return endTransaction(db_, rc);
 }
 
+int HistoryStore::insertOutboxRows(std::span<const OutboxRow> rows) {
+    if (rows.empty())
+        return SQLITE_OK;
+    Statement insert(db_, "INSERT INTO outbox(topic, payload, qos, retain) VALUES(?1, ?2, ?3, ?4)");
+    int rc = insert.ready() ? SQLITE_OK : insert.rc();
+    for (const OutboxRow& row : rows) {
+        if (rc != SQLITE_OK)
+            break;
+        insert.bind(1, row.topic);
+        insert.bindBlob(2, row.payload);
+        insert.bind(3, row.qos);
+        insert.bind(4, row.retain ? 1 : 0);
+        rc = insert.step();
+        rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+        insert.reset();
+    }
+    return rc;
+}
+
+StoreResult HistoryStore::addAllToOutbox(std::span<const OutboxRow> rows) {
+    if (rows.empty())
+        return {};
+    const int rc = db_.exec("BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK)
+        return storeResultOf(rc, db_);
+    return endTransaction(db_, insertOutboxRows(rows));
+}
+
+std::optional<std::int64_t> HistoryStore::lastOutboxId() {
+    // AUTOINCREMENT keeps the highest id ever given in sqlite_sequence, which
+    // the rows alone no longer show once the newest were delivered.
+    Statement s(db_, "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'outbox'), "
+                     "0), coalesce((SELECT max(id) FROM outbox), 0))");
+    const int rc = s.step();
+    if (rc == SQLITE_ROW)
+        return s.int64At(0);
+    failQuery(rc);
+    return std::nullopt;
+}
+
+StoreResult HistoryStore::carryOutbox(std::span<const OutboxRow> rows, std::int64_t lastId) {
+    int rc = db_.exec("BEGIN IMMEDIATE");
+    if (rc != SQLITE_OK)
+        return storeResultOf(rc, db_);
+    Statement insert(db_, "INSERT OR IGNORE INTO outbox(id, topic, payload, qos, retain) "
+                          "VALUES(?1, ?2, ?3, ?4, ?5)");
+    rc = insert.ready() ? SQLITE_OK : insert.rc();
+    for (const OutboxRow& row : rows) {
+        if (rc != SQLITE_OK)
+            break;
+        insert.bind(1, row.id);
+        insert.bind(2, row.topic);
+        insert.bindBlob(3, row.payload);
+        insert.bind(4, row.qos);
+        insert.bind(5, row.retain ? 1 : 0);
+        rc = insert.step();
+        rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+        insert.reset();
+    }
+    // New ids must stay above every id the outbox in memory has seen, or a
+    // message added later would sort before (and be skipped by) its window.
+    for (const char* sql :
+         {"UPDATE sqlite_sequence SET seq = max(seq, ?1) WHERE name = 'outbox'",
+          "INSERT INTO sqlite_sequence(name, seq) SELECT 'outbox', ?1 "
+          "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = 'outbox')"}) {
+        if (rc != SQLITE_OK)
+            break;
+        Statement raise(db_, sql);
+        raise.bind(1, lastId);
+        rc = raise.ready() ? raise.step() : raise.rc();
+        rc = rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+    return endTransaction(db_, rc);
+}
+
 } // namespace korvane

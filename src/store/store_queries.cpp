@@ -200,4 +200,17 @@ std::optional<std::vector<int>> HistoryStore::importedLogDates() {
     return out;
 }
 
+std::optional<std::vector<int>> HistoryStore::datesWithMinutes() {
+    Statement s(db_, "SELECT date FROM day_total ORDER BY date");
+    std::vector<int> out;
+    int rc = SQLITE_OK;
+    while ((rc = s.step()) == SQLITE_ROW)
+        out.push_back(static_cast<int>(s.int64At(0)));
+    if (rc != SQLITE_DONE) {
+        failQuery(rc);
+        return std::nullopt;
+    }
+    return out;
+}
+
 } // namespace korvane

@@ -4,9 +4,11 @@
 #include "support/event_pump.h"
 #include "support/temp_dir.h"
 
+#include <QCoreApplication>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QWidget>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -74,6 +76,44 @@ TEST(LogImportRunner, CancelStopsAndTheNextStartResumes) {
     LogImportRunner next(db, dir.path(), 20261208, NumberFormat{'.'}, &owner);
     ASSERT_TRUE(pumpUntil([&] { return next.finished(); }, 5000));
     EXPECT_EQ(count(db, "select count(*) from records"), 50);
+}
+
+TEST(LogImportRunner, LogsDatedAfterTomorrowAreNamedAndLeftForAStartWithTheClockRight) {
+    TempDir dir;
+    dir.write("logs/2026_12_6.txt", day(30));
+    dir.write("logs/2031_1_1.txt", day(20));
+    const std::string db = dir.file("korvane.db");
+    QWidget owner;
+    {
+        LogImportRunner runner(db, dir.path(), 20261208, NumberFormat{'.'}, &owner);
+        ASSERT_TRUE(pumpUntil([&] { return runner.finished(); }, 5000));
+        EXPECT_EQ(runner.problem(), "Logs dated before 2000 or after tomorrow not imported (is the "
+                                    "clock right?): 2031_1_1.txt");
+    }
+    EXPECT_EQ(count(db, "select count(*) from records"), 30);
+    LogImportRunner later(db, dir.path(), 20310101, NumberFormat{'.'}, &owner);
+    ASSERT_TRUE(pumpUntil([&] { return later.finished(); }, 5000));
+    EXPECT_EQ(later.problem(), "");
+    EXPECT_EQ(count(db, "select count(*) from records"), 50);
+}
+
+TEST(LogImportRunner, AStoreSetAsideMidwayGetsTheRestInTheNewFile) {
+    TempDir dir;
+    for (int d = 1; d <= 5; ++d)
+        dir.write("logs/2026_12_" + std::to_string(d) + ".txt", day(10));
+    const std::string db = dir.file("korvane.db");
+    QWidget owner;
+    LogImportRunner runner(db, dir.path(), 20261208, NumberFormat{'.'}, &owner);
+    for (int turns = 0; turns < 200 && count(db, "select count(*) from records") < 10; ++turns)
+        QCoreApplication::processEvents();
+    ASSERT_EQ(count(db, "select count(*) from records"), 10);
+    // What the recorder does with a damaged file.
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::rename(db + suffix, dir.file(std::string("aside.db") + suffix));
+    ASSERT_TRUE(pumpUntil([&] { return runner.finished(); }, 5000));
+    EXPECT_EQ(runner.problem(), "");
+    EXPECT_EQ(count(db, "select count(*) from records"), 50);
+    EXPECT_EQ(count(dir.file("aside.db"), "select count(*) from records"), 10);
 }
 
 } // namespace

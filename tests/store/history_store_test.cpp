@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -256,6 +257,49 @@ TEST_F(StoreTest, TheSqliteCommandReadsTheDaysAsAUserWould) {
     ASSERT_EQ(::pclose(pipe), 0);
     EXPECT_EQ(out, "2026_12_8,1796740200,1796740260,2,42,1.75,12.25,13.5,64.13,11.9,"
                    "0.416666666666667\n");
+}
+
+TEST_F(StoreTest, AConnectionKnowsWhenItsFileWasMovedAway) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* name;
+        void (*change)(const std::string& db);
+    } cases[] = {
+        {"untouched", [](const std::string&) {}},
+        {"renamed aside", [](const std::string& db) { fs::rename(db, db + ".aside"); }},
+        {"deleted", [](const std::string& db) { fs::remove(db); }},
+        {"replaced by a copy",
+         [](const std::string& db) {
+             fs::copy_file(db, db + ".copy");
+             fs::rename(db + ".copy", db);
+         }},
+    };
+    for (const auto& c : cases) {
+        test::TempDir d;
+        const std::string db = d.file("korvane.db");
+        auto store = HistoryStore::open(db, 20261208).store;
+        ASSERT_TRUE(store);
+        c.change(db);
+        EXPECT_EQ(store->movedAway(), std::string(c.name) != "untouched") << c.name;
+    }
+}
+
+TEST_F(StoreTest, CarriedOutboxRowsKeepTheirIdsAndLaterIdsFollowTheOldFile) {
+    auto store = openStore();
+    const std::array carried{OutboxRow{7, "t/record", "r7", 1, false},
+                             OutboxRow{9, "t/alarm", "a9", 1, true}};
+    ASSERT_TRUE(store->carryOutbox(carried, 12).ok());
+    std::int64_t id = 0;
+    ASSERT_TRUE(store->addToOutbox({0, "t/record", "r13", 1, false}, id).ok());
+    EXPECT_EQ(id, 13);
+    EXPECT_EQ(store->lastOutboxId(), 13);
+    const auto rows = store->outboxAfter(0, 10);
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->size(), 3u);
+    EXPECT_EQ((*rows)[0], carried[0]);
+    EXPECT_EQ((*rows)[1], carried[1]);
+    ASSERT_TRUE(store->removeFromOutbox(std::array<std::int64_t, 1>{13}).ok());
+    EXPECT_EQ(store->lastOutboxId(), 13); // a delivered id is never given again
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // program, a damaged file; minutes held in memory, retried on the event
 // clock and written in order once the store works again.
 
+#include "platform/clock.h"
+#include "recording/log_record.h"
 #include "store/minute_recorder.h"
 #include "store_test_util.h"
 #include "support/temp_dir.h"
@@ -202,6 +204,68 @@ TEST_F(RecorderTest, PastSevenDaysTheOldestHeldMinutesGo) {
     EXPECT_EQ(queryOne(path, "SELECT count(*) FROM minutes"), std::to_string(total - extra));
     EXPECT_EQ(queryOne(path, "SELECT (min(ts) - 1796740200) / 60 FROM minutes"), "5");
     EXPECT_EQ(queryOne(path, "SELECT sum(wh) FROM minutes"), "2520.0");
+}
+
+// A packet and 0.5 Wh at the clock's time, then a minute later.
+void feedFromClock(MinuteRecorder& r, FakeClock& clock, int minutes) {
+    for (int k = 0; k < minutes; ++k) {
+        r.packet(kReading, clock.utcMs(), dayKey(clock.now()));
+        r.energy(0.5, clock.utcMs() + 1000, dayKey(clock.now()));
+        clock.advanceSeconds(60);
+    }
+}
+
+TEST_F(RecorderTest, MinutesOfAClockThatWasNotSetAreRefusedAndNamedOnce) {
+    FakeClock clock({1970, 1, 1, 0, 0, 5});
+    MinuteRecorder r(path, clock.utcMs(), dayKey(clock.now()));
+    feedFromClock(r, clock, 3);
+    EXPECT_EQ(r.refusedMinutes(), 2u);
+    EXPECT_EQ(r.notice(), "History store: minutes dated 1970-01-01 00:00 UTC are not stored "
+                          "(before 2000 or after 2099): check the computer's clock");
+    clock.set({2026, 12, 8, 14, 30, 5}); // the network put it right
+    feedFromClock(r, clock, 2);
+    clock.set({2100, 1, 1, 0, 0, 5});
+    feedFromClock(r, clock, 1);
+    r.close(clock.utcMs());
+    EXPECT_EQ(r.refusedMinutes(), 4u);
+    EXPECT_EQ(storedTs(path), "0 1 ");
+    EXPECT_EQ(queryOne(path, "SELECT day || ' ' || wh FROM days"), "2026_12_8 1.0");
+    EXPECT_NE(r.notice().find("1970-01-01 00:00 UTC"), std::string::npos); // the first, once
+}
+
+TEST_F(RecorderTest, AClockSetBackNeverStoresAMinuteTwice) {
+    for (const bool outage : {false, true}) {
+        test::TempDir d;
+        const std::string db = d.file("korvane.db");
+        if (outage)
+            d.mkdir("korvane.db"); // the minutes wait in memory, then go in one batch
+        FakeClock clock({2026, 12, 8, 14, 30, 5});
+        MinuteRecorder r(db, clock.utcMs(), dayKey(clock.now()));
+        feedFromClock(r, clock, 6);
+        clock.set({2026, 12, 8, 14, 33, 5}); // three minutes back
+        feedFromClock(r, clock, 3);
+        if (outage)
+            std::filesystem::remove(db);
+        r.close(clock.utcMs());
+        EXPECT_EQ(queryOne(db, "SELECT group_concat(((ts - 1796740200) / 60) || ':' || packets, "
+                               "' ') FROM (SELECT * FROM minutes ORDER BY ts)"),
+                  "0:1 1:1 2:1 3:2 4:2 5:2")
+            << outage;
+        EXPECT_EQ(queryOne(db, "SELECT minutes || ' ' || packets || ' ' || wh FROM days"),
+                  "6 9 4.5")
+            << outage;
+    }
+}
+
+TEST_F(RecorderTest, AStoreMovedAwayWhileInUseIsFollowedByANewFile) {
+    MinuteRecorder r(path, kT0, kDay);
+    feedMinutes(r, kT0, 2); // minute 0 stored
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::rename(path + suffix, dir.file(std::string("moved.db") + suffix));
+    feedMinutes(r, kT0 + 2 * kMin, 2);
+    EXPECT_EQ(storedTs(path), "1 2 ");
+    EXPECT_EQ(storedTs(dir.file("moved.db")), "0 ");
+    EXPECT_NE(r.notice().find("was moved away while in use"), std::string::npos) << r.notice();
 }
 
 } // namespace
