@@ -31,8 +31,44 @@ bool MemoryOutboxStorage::remove(const std::vector<std::int64_t>& ids) {
     return true;
 }
 
+std::string MemoryOutboxStorage::storeOnExit(const std::vector<MqttMessage>& messages) {
+    if (messages.empty())
+        return {};
+    if (reachable) {
+        for (const MqttMessage& m : messages)
+            append(m);
+        return {};
+    }
+    keptAside.insert(keptAside.end(), messages.begin(), messages.end());
+    return std::to_string(messages.size()) + " messages kept aside";
+}
+
 Outbox::Outbox(OutboxStorage& storage) : storage_(storage) {
     load();
+}
+
+Outbox::~Outbox() {
+    close();
+}
+
+std::string Outbox::close() {
+    storage_.upkeep();
+    flushRemovals();
+    if (held_.empty())
+        return {};
+    std::vector<MqttMessage> messages;
+    messages.reserve(held_.size());
+    for (Item& i : held_) {
+        if (i.mid)
+            byMid_.erase(*i.mid);
+        if (i.setAside)
+            --setAside_;
+        messages.push_back(std::move(i.message));
+    }
+    held_.clear();
+    // Stored now or at the next start, they are the storage's to load.
+    unloaded_ = true;
+    return storage_.storeOnExit(messages);
 }
 
 void Outbox::load() {
@@ -119,6 +155,7 @@ void Outbox::flushRemovals() {
 }
 
 void Outbox::retryStorage() {
+    storage_.upkeep();
     flushRemovals();
     if (!loaded_ || (unloaded_ && items_.size() < kWindow / 2))
         load();

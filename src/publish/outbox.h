@@ -36,6 +36,13 @@ public:
                                                           std::size_t limit) = 0;
     // Deletes the entries (ids not present are no fault).
     virtual bool remove(const std::vector<std::int64_t>& ids) = 0;
+    // On the way out: stores `messages` (oldest first, after every stored
+    // entry) if the storage can be reached now, whatever its retry delay,
+    // and keeps the rest where the next start takes them in.  A line for
+    // the user when any were not stored; empty when all were.
+    virtual std::string storeOnExit(const std::vector<MqttMessage>& messages) = 0;
+    // Cheap upkeep, on the outbox's housekeeping beat.
+    virtual void upkeep() {}
 };
 
 // Storage in memory, for tests; `reachable` false makes every call fail.
@@ -44,16 +51,26 @@ public:
     std::optional<std::int64_t> append(const MqttMessage& message) override;
     std::optional<std::vector<OutboxEntry>> after(std::int64_t afterId, std::size_t limit) override;
     bool remove(const std::vector<std::int64_t>& ids) override;
+    // Appends when reachable, else keeps them in `keptAside`.
+    std::string storeOnExit(const std::vector<MqttMessage>& messages) override;
 
     bool reachable = true;
     std::vector<OutboxEntry> entries;
+    std::vector<MqttMessage> keptAside;
 
 private:
     std::int64_t lastId_ = 0;
 };
 
 // The outbox table of korvane.db over a connection of its own, opened on
-// first use and, while it cannot be opened, tried again at most every 10 s.
+// first use (a quick open: the recorder checked the file at start-up) and,
+// while it cannot be opened, tried again at most every 10 s.  When the
+// recorder sets a damaged korvane.db aside and starts a new one, the
+// storage notices at its next call (upkeep() included), carries the
+// undelivered rows into the new file under the same ids and goes on there.
+// storeOnExit keeps what the store refuses in a pending file beside it
+// (store/pending_file.h), which the recorder writes into the store at the
+// next start.
 std::unique_ptr<OutboxStorage> makeStoreOutboxStorage(std::string dbPath, int createdDate);
 
 class Outbox {
@@ -67,6 +84,10 @@ public:
 
     // Loads what an earlier run left, if the storage can be reached now.
     explicit Outbox(OutboxStorage& storage);
+    // Closes (see close()) if that was not done since the last add.
+    ~Outbox();
+    Outbox(const Outbox&) = delete;
+    Outbox& operator=(const Outbox&) = delete;
 
     // A message to deliver.  Stored first; held in memory when that fails.
     void add(MqttMessage message);
@@ -94,6 +115,11 @@ public:
     // Tries the storage again: held entries are stored, failed deletions
     // repeated, the next window loaded.  Cheap when all is well.
     void retryStorage();
+    // Exit: deletions owed are made and the entries held in memory stored,
+    // or kept by the storage for the next start (OutboxStorage::storeOnExit).
+    // Returns the storage's line when any were not stored (say it: the
+    // service prints it), else empty.  The outbox may be used on after it.
+    std::string close();
 
     // Entries not yet acknowledged, in memory and in the storage beyond the window.
     std::size_t waitingInMemory() const { return items_.size() + held_.size(); }

@@ -1,8 +1,11 @@
 #include "publish/outbox.h"
 #include "publish/reconnect.h"
 
+#include "store/minute_recorder.h"
+#include "store/store_test_util.h"
 #include "support/temp_dir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace korvane {
@@ -150,6 +153,106 @@ TEST(Outbox, TheStoreKeepsEntriesAcrossConnectionsInIdOrder) {
     EXPECT_EQ((*rows)[0].message, (MqttMessage{"t/alarm", "a2", 1, true}));
     EXPECT_EQ((*rows)[1].message, (MqttMessage{"t/alarm", "a3", 1, false}));
     EXPECT_EQ(again->after(ids[1], 10)->size(), 1u);
+}
+
+TEST(Outbox, WhatTheStorageRefusesAtTheExitIsLeftToItInOrder) {
+    for (const bool reachable : {false, true}) {
+        MemoryOutboxStorage storage;
+        storage.reachable = false;
+        {
+            Outbox outbox(storage);
+            for (int i = 1; i <= 3; ++i)
+                outbox.add(numbered(i));
+            storage.reachable = reachable;
+            if (reachable) {
+                EXPECT_EQ(outbox.close(), "");
+            } else {
+                EXPECT_EQ(outbox.close(), "3 messages kept aside");
+                EXPECT_EQ(outbox.close(), ""); // nothing is handed over twice
+            }
+            EXPECT_EQ(outbox.waitingInMemory(), 0u);
+            outbox.add(numbered(4)); // after the close: the destructor hands it over
+        }
+        std::vector<std::string> got;
+        for (const MqttMessage& m : storage.keptAside)
+            got.push_back(m.payload);
+        for (const OutboxEntry& e : storage.entries)
+            got.push_back(e.message.payload);
+        EXPECT_EQ(got, (std::vector<std::string>{"r1", "r2", "r3", "r4"})) << reachable;
+    }
+}
+
+constexpr std::int64_t kT0 = 1796740200000; // 2026-12-08 14:30:00 UTC
+const std::string kDay = "2026_12_8";
+
+std::vector<std::string> payloadsIn(const std::string& db) {
+    std::vector<std::string> out;
+    for (const auto& row : test::queryRows(db, "SELECT payload FROM outbox ORDER BY id"))
+        out.push_back(row[0]);
+    return out;
+}
+
+TEST(StoreOutbox, FollowsTheStoreWhenTheRecorderSetsADamagedFileAside) {
+    test::TempDir dir;
+    const std::string db = dir.file("korvane.db");
+    { MinuteRecorder created(db, kT0, kDay); }
+    auto storage = makeStoreOutboxStorage(db, 20261208);
+    auto outbox = std::make_unique<Outbox>(*storage);
+    outbox->add(numbered(1));
+    outbox->add(numbered(2));
+
+    ASSERT_TRUE(test::damageTable(db, "minute"));
+    MinuteRecorder recorder(db, kT0 + 60000, kDay); // finds the damage, sets the file aside
+    ASSERT_NE(recorder.notice().find("was damaged"), std::string::npos) << recorder.notice();
+    outbox->add(numbered(3));
+    // The recorder goes on in the new file while the old connection is gone.
+    recorder.energy(0.5, kT0 + 61000, kDay);
+    recorder.energy(0.5, kT0 + 121000, kDay);
+    EXPECT_EQ(payloadsIn(db), (std::vector<std::string>{"r1", "r2", "r3"}));
+    EXPECT_EQ(test::queryOne(db, "SELECT count(*) FROM minutes"), "1");
+
+    // Restart: the new file alone has everything, in order.
+    outbox.reset();
+    storage.reset();
+    auto again = makeStoreOutboxStorage(db, 20261208);
+    Outbox next(*again);
+    int mid = 0;
+    EXPECT_EQ(deliverAll(next, mid), (std::vector<std::string>{"r1", "r2", "r3"}));
+}
+
+TEST(StoreOutbox, OpensWithoutReadingTheWholeFile) {
+    test::TempDir dir;
+    const std::string db = dir.file("korvane.db");
+    { MinuteRecorder created(db, kT0, kDay); }
+    // Damage only a full read finds; the recorder checks for it at start-up.
+    ASSERT_TRUE(test::damageTable(db, "record"));
+    auto storage = makeStoreOutboxStorage(db, 20261208);
+    EXPECT_TRUE(storage->append(numbered(1)));
+}
+
+TEST(StoreOutbox, MessagesTheStoreRefusesAtTheExitAreSentAfterTheNextStart) {
+    test::TempDir dir;
+    const std::string db = dir.file("korvane.db");
+    { MinuteRecorder created(db, kT0, kDay); }
+    const int child = test::runInChild([&] {
+        auto storage = makeStoreOutboxStorage(db, 20261208);
+        Outbox outbox(*storage);
+        test::limitFileSize(4096); // the disk is full from here
+        outbox.add(numbered(1));
+        outbox.add(numbered(2));
+        const std::string line = outbox.close();
+        const bool said =
+            line.find("MQTT: 2 messages for the broker could not be stored in " + db) == 0 &&
+            line.find("; kept in korvane-pending-") != std::string::npos;
+        return said && outbox.waitingInMemory() == 0 ? 0 : 10;
+    });
+    ASSERT_EQ(child, 0);
+    EXPECT_TRUE(payloadsIn(db).empty());
+    { MinuteRecorder next(db, kT0 + 60000, kDay); } // the next start takes the file in
+    auto storage = makeStoreOutboxStorage(db, 20261208);
+    Outbox outbox(*storage);
+    int mid = 0;
+    EXPECT_EQ(deliverAll(outbox, mid), (std::vector<std::string>{"r1", "r2"}));
 }
 
 TEST(Reconnect, WaitsDoubleFromOneSecondUpToAMinute) {
