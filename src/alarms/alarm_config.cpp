@@ -26,13 +26,20 @@ constexpr TaggedField<AlarmConfig> kFields[] = {
     {k::HighWindOn, &C::HighWindOn},
     {k::HighWind, &C::HighWind},
     {k::HighWindClear, &C::HighWindClear},
+    {k::OutputLowOn, &C::OutputLowOn},
+    {k::OutputLow, &C::OutputLow},
+    {k::OutputLowClear, &C::OutputLowClear},
     {k::NoDataOn, &C::NoDataOn},
     {k::NoDataMinutes, &C::NoDataMinutes},
     {k::HoldSeconds, &C::HoldSeconds},
     {k::Command, &C::Command},
+    {k::BatteryLow, &C::BatteryLow},
+    {k::BatteryGood, &C::BatteryGood},
+    {k::BatteryFull, &C::BatteryFull},
+    {k::IdleBand, &C::IdleBand},
 };
 
-// One level alarm's three fields, in AlarmKind order.
+// One level alarm's three fields.
 struct LevelFields {
     std::string C::*on;
     std::string C::*set;
@@ -58,6 +65,29 @@ constexpr LevelFields kLevels[kLevelAlarmCount] = {
      25, 20, false},
 };
 
+// Judged on a daily index, not on packets, so it sits apart from kLevels.
+constexpr LevelFields kOutputLow = {&C::OutputLowOn,
+                                    &C::OutputLow,
+                                    &C::OutputLowClear,
+                                    k::OutputLow,
+                                    k::OutputLowClear,
+                                    "Turbine output low",
+                                    85,
+                                    90,
+                                    true};
+
+// The battery line's fields, in rising order of volts, and the idle band.
+struct BatteryField {
+    std::string C::*text;
+    std::string_view key;
+    double BatteryLevels::*level;
+};
+constexpr BatteryField kBatteryVolts[] = {
+    {&C::BatteryLow, k::BatteryLow, &BatteryLevels::low},
+    {&C::BatteryGood, k::BatteryGood, &BatteryLevels::good},
+    {&C::BatteryFull, k::BatteryFull, &BatteryLevels::full},
+};
+
 constexpr double kDefaultNoDataMinutes = 5;
 constexpr double kDefaultHoldSeconds = 10;
 
@@ -77,9 +107,15 @@ constexpr Caption kCaptions[] = {
     {k::HighRPMClear, "RPM high clear level"},
     {k::HighWind, "Wind high level"},
     {k::HighWindClear, "Wind high clear level"},
+    {k::OutputLow, "Turbine output low level"},
+    {k::OutputLowClear, "Turbine output low clear level"},
     {k::NoDataMinutes, "No data minutes"},
     {k::HoldSeconds, "Hold seconds"},
     {k::Command, "Command"},
+    {k::BatteryLow, "Battery level low"},
+    {k::BatteryGood, "Battery level good"},
+    {k::BatteryFull, "Battery level nearly full"},
+    {k::IdleBand, "Idle band"},
 };
 
 std::string notANumber(std::string_view key) {
@@ -107,24 +143,31 @@ std::string_view alarmFieldCaption(std::string_view key) {
 
 AlarmConfig defaultAlarmConfig(const NumberFormat& fmt) {
     AlarmConfig c;
-    for (const LevelFields& f : kLevels) {
+    auto defaults = [&](const LevelFields& f) {
         c.*f.on = "0";
         c.*f.set = formatGeneral(f.defaultSet, fmt);
         c.*f.clear = formatGeneral(f.defaultClear, fmt);
-    }
+    };
+    for (const LevelFields& f : kLevels)
+        defaults(f);
+    defaults(kOutputLow);
     c.NoDataOn = "0";
     c.NoDataMinutes = formatGeneral(kDefaultNoDataMinutes, fmt);
     c.HoldSeconds = formatGeneral(kDefaultHoldSeconds, fmt);
+    const BatteryLevels battery;
+    for (const BatteryField& f : kBatteryVolts)
+        c.*f.text = formatGeneral(battery.*f.level, fmt);
+    c.IdleBand = formatGeneral(battery.idleBand, fmt);
     return c;
 }
 
 AlarmConfig parseAlarmConfig(std::string_view fileText, const NumberFormat& fmt) {
-    return readTaggedFields(fileText, defaultAlarmConfig(fmt), kFields);
+    return readEscapedTaggedFields(fileText, defaultAlarmConfig(fmt), kFields);
 }
 
 std::string formatAlarmConfig(const AlarmConfig& config) {
     std::string text = "Alarm Config File\r\n\r\n";
-    writeTaggedLines(text, config, kFields);
+    writeEscapedTaggedLines(text, config, kFields);
     text += "\r\n";
     return text;
 }
@@ -147,7 +190,51 @@ std::string alarmsSaveFailedMessage(const std::string& path, int error) {
 std::string alarmConfigProblem(const AlarmConfig& config, const NumberFormat& fmt) {
     std::string problem;
     alarmSettings(config, fmt, &problem);
+    if (problem.empty())
+        batteryLevels(config, fmt, &problem);
     return problem;
+}
+
+BatteryLevels batteryLevels(const AlarmConfig& config, const NumberFormat& fmt,
+                            std::string* problem) {
+    std::string first;
+    auto note = [&first](std::string message) {
+        if (first.empty())
+            first = std::move(message);
+    };
+    const BatteryLevels defaults;
+    BatteryLevels levels;
+    bool rising = true;
+    const BatteryField* below = nullptr;
+    for (const BatteryField& f : kBatteryVolts) {
+        const auto v = parseNumber(config.*f.text, fmt);
+        if (!v)
+            note(notANumber(f.key));
+        levels.*f.level = v.value_or(defaults.*f.level);
+        if (below && v && !(levels.*f.level > levels.*below->level)) {
+            note(std::string(alarmFieldCaption(f.key)) + " must be above the " +
+                 std::string(alarmFieldCaption(below->key)) + ".");
+            rising = false;
+        }
+        below = &f;
+    }
+    // One level out of order makes the states overlap: none of the three
+    // can then be trusted, so the line uses the defaults until corrected.
+    if (!rising || !(levels.low < levels.good && levels.good < levels.full)) {
+        levels.low = defaults.low;
+        levels.good = defaults.good;
+        levels.full = defaults.full;
+    }
+    const auto band = parseNumber(config.IdleBand, fmt);
+    if (band && *band >= 0) {
+        levels.idleBand = *band;
+    } else {
+        note(std::string(alarmFieldCaption(k::IdleBand)) + " must be a number, 0 or more.");
+        levels.idleBand = defaults.idleBand;
+    }
+    if (problem)
+        *problem = std::move(first);
+    return levels;
 }
 
 AlarmSettings alarmSettings(const AlarmConfig& config, const NumberFormat& fmt,
@@ -158,10 +245,7 @@ AlarmSettings alarmSettings(const AlarmConfig& config, const NumberFormat& fmt,
             first = std::move(message);
     };
 
-    AlarmSettings s;
-    for (std::size_t i = 0; i < kLevelAlarmCount; ++i) {
-        const LevelFields& f = kLevels[i];
-        LevelAlarm& level = s.levels[i];
+    auto readLevel = [&](const LevelFields& f, LevelAlarm& level) {
         level.on = isSwitchOn(config.*f.on, fmt);
         const auto set = parseNumber(config.*f.set, fmt);
         const auto clear = parseNumber(config.*f.clear, fmt);
@@ -176,7 +260,11 @@ AlarmSettings alarmSettings(const AlarmConfig& config, const NumberFormat& fmt,
                 note(wrongSide(f));
             level.clear = level.set;
         }
-    }
+    };
+    AlarmSettings s;
+    for (std::size_t i = 0; i < kLevelAlarmCount; ++i)
+        readLevel(kLevels[i], s.levels[i]);
+    readLevel(kOutputLow, s.outputLow);
 
     s.noDataOn = isSwitchOn(config.NoDataOn, fmt);
     const auto minutes = parseNumber(config.NoDataMinutes, fmt);

@@ -50,11 +50,13 @@ bool AlarmEngine::anyActive() const {
 
 void AlarmEngine::raise(AlarmKind kind, double value, const LiveTime& when, AlarmChanges& out) {
     active_[index(kind)] = {true, value, when.local, when.utcMs};
+    restored_[index(kind)] = false;
     out.add(kind, true, value);
 }
 
 void AlarmEngine::clear(AlarmKind kind, double value, AlarmChanges& out) {
     active_[index(kind)] = {};
+    restored_[index(kind)] = false;
     out.add(kind, false, value);
 }
 
@@ -118,6 +120,62 @@ AlarmChanges AlarmEngine::logBacklog(std::size_t waiting, const LiveTime& when) 
     return out;
 }
 
+AlarmChanges AlarmEngine::outputIndex(std::optional<double> percent, const LiveTime& when) {
+    AlarmChanges out;
+    if (!percent || !std::isfinite(*percent))
+        return out;
+    lastIndex_ = *percent;
+    const LevelAlarm& level = settings_.outputLow;
+    if (!level.on)
+        return out;
+    const bool active = active_[index(AlarmKind::OutputLow)].active;
+    if (!active && *percent < level.set)
+        raise(AlarmKind::OutputLow, *percent, when, out);
+    else if (active && *percent >= level.clear)
+        clear(AlarmKind::OutputLow, *percent, out);
+    return out;
+}
+
+void AlarmEngine::restore(AlarmKind kind, double value, const LocalDateTime& raisedLocal,
+                          std::int64_t raisedUtcMs) {
+    const std::size_t i = index(kind);
+    if (i >= kAlarmKindCount)
+        return;
+    active_[i] = {true, value, raisedLocal, raisedUtcMs};
+    restored_[i] = true;
+    if (i < kLevelAlarmCount)
+        lastValue_[i] = value;
+    if (kind == AlarmKind::OutputLow)
+        lastIndex_ = value;
+    // The raise came `value` whole minutes into the silence, so the silence
+    // is counted from then; the first packet clears it with the full count.
+    if (kind == AlarmKind::NoData && std::isfinite(value) && value >= 0)
+        lastPacketMs_ = raisedUtcMs - static_cast<std::int64_t>(std::min(value, 1e9) * 60000.0);
+}
+
+AlarmChanges AlarmEngine::settleRestored(const LiveTime& when) {
+    AlarmChanges out;
+    for (std::size_t i = 0; i < kAlarmKindCount; ++i) {
+        if (!restored_[i])
+            continue;
+        restored_[i] = false;
+        const auto kind = static_cast<AlarmKind>(i);
+        if (i < kLevelAlarmCount) {
+            if (!settings_.levels[i].on)
+                clear(kind, lastValue_[i], out);
+        } else if (kind == AlarmKind::NoData) {
+            if (!settings_.noDataOn)
+                clear(kind, silentMinutes(when.utcMs), out);
+        } else if (kind == AlarmKind::LogNotWritten) {
+            clear(kind, 0, out);
+        } else if (kind == AlarmKind::OutputLow) {
+            if (!settings_.outputLow.on)
+                clear(kind, lastIndex_, out);
+        }
+    }
+    return out;
+}
+
 AlarmChanges AlarmEngine::setSettings(AlarmSettings settings, const LiveTime& when) {
     AlarmChanges out;
     for (std::size_t i = 0; i < kLevelAlarmCount; ++i) {
@@ -127,6 +185,8 @@ AlarmChanges AlarmEngine::setSettings(AlarmSettings settings, const LiveTime& wh
     }
     if (active_[index(AlarmKind::NoData)].active && !settings.noDataOn)
         clear(AlarmKind::NoData, silentMinutes(when.utcMs), out);
+    if (active_[index(AlarmKind::OutputLow)].active && !settings.outputLow.on)
+        clear(AlarmKind::OutputLow, lastIndex_, out);
     settings_ = std::move(settings);
     holdMs_ = toMs(settings_.holdSeconds);
     noDataMs_ = toMs(settings_.noDataMinutes * 60.0);

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace korvane {
@@ -22,8 +23,9 @@ enum class AlarmKind : std::uint8_t {
     WindHigh,      // wind speed above a level (user's units)
     NoData,        // no packet decoded for a number of minutes
     LogNotWritten, // log records held because their file cannot be written
+    OutputLow,     // the turbine's 7-day output index below a level (percent of its curve)
 };
-inline constexpr std::size_t kAlarmKindCount = 7;
+inline constexpr std::size_t kAlarmKindCount = 8;
 inline constexpr std::size_t kLevelAlarmCount = 5; // BatteryLow .. WindHigh
 
 inline constexpr std::size_t index(AlarmKind kind) {
@@ -46,13 +48,16 @@ struct AlarmSettings {
     bool noDataOn = false;
     double noDataMinutes = 5; // > 0
     double holdSeconds = 10;  // >= 0; how long a level condition must last
-    std::string command;      // program run on every raise and clear; empty: none
+    // Turbine output low: raises below `set` percent of the turbine's
+    // curve, clears at or above `clear`; judged once a day, without a hold.
+    LevelAlarm outputLow{false, 85, 90};
+    std::string command; // program run on every raise and clear; empty: none
     bool operator==(const AlarmSettings&) const = default;
 };
 
 // One alarm raised or cleared, with the value that did it: the reading for a
 // level alarm, whole minutes without a packet for No data, records waiting
-// for Log not written.
+// for Log not written, the index in percent for Turbine output low.
 struct AlarmChange {
     AlarmKind kind = AlarmKind::BatteryLow;
     bool raised = false;
@@ -92,9 +97,28 @@ public:
     // It has no switch and no hold time: it is a fault of Korvane itself and
     // the backlog only changes on a logging tick.
     AlarmChanges logBacklog(std::size_t waiting, const LiveTime& when);
+    // The turbine's output index over the last 7 days, in percent of its
+    // curve: Turbine output low raises below its set level and clears at or
+    // above its clear level.  nullopt ("not enough wind to say") changes
+    // nothing.
+    AlarmChanges outputIndex(std::optional<double> percent, const LiveTime& when);
     // New settings.  Alarms switched off that were active clear now (with
     // the last value seen); holds in progress restart under the new levels.
     AlarmChanges setSettings(AlarmSettings settings, const LiveTime& when);
+
+    // After a restart: the alarm was active when Korvane stopped, raised by
+    // `value` at that moment.  It is active again at once, without a
+    // change: a condition that still holds is not raised a second time, and
+    // one that went away clears by the usual rule at the first packet (or
+    // tick, or index) that shows it.  No data counts its silence from
+    // before the raise.  Call before the first event.
+    void restore(AlarmKind kind, double value, const LocalDateTime& raisedLocal,
+                 std::int64_t raisedUtcMs);
+    // The first evaluation after the restores: clears at `when` the restored
+    // alarms that are now switched off, and Log not written, whose backlog
+    // lives in memory and so is empty after a restart.  Later calls, and
+    // alarms that changed since their restore, give nothing.
+    AlarmChanges settleRestored(const LiveTime& when);
 
     const AlarmSettings& settings() const { return settings_; }
     const ActiveAlarm& state(AlarmKind kind) const { return active_[index(kind)]; }
@@ -113,6 +137,9 @@ private:
     std::array<std::int64_t, kLevelAlarmCount> heldSince_{};
     std::array<double, kLevelAlarmCount> lastValue_{};
     std::int64_t lastPacketMs_ = 0;
+    double lastIndex_ = 0;
+    // Restored and not changed since.
+    std::array<bool, kAlarmKindCount> restored_{};
 };
 
 } // namespace korvane

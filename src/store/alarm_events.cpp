@@ -1,8 +1,11 @@
 // Alarm events in the store: written as they happen, read back for a range.
 
-#include "history_store.h"
+#include "alarm_events.h"
 
+#include <limits>
 #include <sqlite3.h>
+#include <string_view>
+#include <unordered_map>
 
 namespace korvane {
 
@@ -42,6 +45,25 @@ std::optional<std::vector<AlarmEventRow>> HistoryStore::alarmEvents(std::int64_t
         failQuery(rc);
         return std::nullopt;
     }
+    return out;
+}
+
+std::vector<AlarmEventRow> latestAlarmEvents(HistoryStore* store) {
+    if (!store)
+        return {};
+    auto all = store->alarmEvents(std::numeric_limits<std::int64_t>::min(),
+                                  std::numeric_limits<std::int64_t>::max());
+    if (!all)
+        return {};
+    // By order of recording, not by time: a clock set back must not make an
+    // older raise look later than the clear that followed it.
+    std::unordered_map<std::string_view, std::size_t> latest;
+    for (std::size_t i = 0; i < all->size(); ++i)
+        latest[(*all)[i].name] = i;
+    std::vector<AlarmEventRow> out;
+    for (std::size_t i = 0; i < all->size(); ++i)
+        if (latest[(*all)[i].name] == i)
+            out.push_back((*all)[i]);
     return out;
 }
 

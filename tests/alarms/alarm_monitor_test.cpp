@@ -2,10 +2,12 @@
 // notifier and a fake command runner.
 
 #include "alarms/qt/alarm_monitor.h"
+#include "store/alarm_events.h"
 #include "support/temp_dir.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace korvane {
 namespace {
@@ -33,14 +35,15 @@ private:
 struct CommandRun {
     std::string program;
     std::vector<std::string> args;
+    std::vector<std::pair<std::string, std::string>> env;
     AlarmCommandRunner::Done done;
 };
 
 class FakeRunner final : public AlarmCommandRunner {
 public:
     explicit FakeRunner(std::vector<CommandRun>& runs) : runs_(runs) {}
-    void run(const std::string& program, const std::vector<std::string>& args, Done done) override {
-        runs_.push_back({program, args, std::move(done)});
+    void run(CommandRequest request, Done done) override {
+        runs_.push_back({request.program, request.args, request.env, std::move(done)});
     }
 
 private:
@@ -60,13 +63,16 @@ protected:
         dir.write("alarms.cfg", kAlarms);
     }
 
-    std::unique_ptr<AlarmMonitor> makeMonitor() {
+    std::unique_ptr<AlarmMonitor> makeMonitor(std::vector<AlarmEventRow> lastEvents = {},
+                                              OutputIndexSource outputIndex = {}) {
         AlarmMonitorSetup setup;
         setup.appFolder = dir.path();
         setup.clock = &clock;
         setup.numberFormat = NumberFormat{'.'};
         setup.notifier = std::make_unique<FakeNotifier>(notices);
         setup.commands = std::make_unique<FakeRunner>(runs);
+        setup.lastEvents = std::move(lastEvents);
+        setup.outputIndex = std::move(outputIndex);
         auto monitor = std::make_unique<AlarmMonitor>(std::move(setup));
         monitor->setEventRecorder([this](const AlarmEvent& e) { events.push_back(e); });
         return monitor;
@@ -146,12 +152,12 @@ TEST_F(AlarmMonitorTest, ACommandFailureShowsOnTheStatusLineUntilOneSucceeds) {
     m->logBacklogChanged(1, now());
     ASSERT_EQ(runs.size(), 1u);
     clock.advanceSeconds(30 * 60); // the failure comes later than the raise
-    runs[0].done("exit code 3");
+    runs[0].done({"exit code 3", {}});
     EXPECT_EQ(m->statusText(), "Alarm command failed: /opt/alarm hook: exit code 3 at 14:30");
     EXPECT_EQ(changed.count(), 1);
     m->logBacklogChanged(0, now());
     ASSERT_EQ(runs.size(), 2u);
-    runs[1].done("");
+    runs[1].done({});
     EXPECT_EQ(m->statusText(), "");
     EXPECT_EQ(changed.count(), 2);
 }
@@ -180,6 +186,82 @@ TEST_F(AlarmMonitorTest, ABadFieldInTheFileIsReportedAndTheRestWorks) {
               "alarms.cfg: Battery low level must be a number. Open Alarms to correct it.");
     packets(*m, 11.4, 5, 1); // the default 11.5 applies
     EXPECT_EQ(m->bannerText(), "Battery low: 11.4 V since 14:00");
+}
+
+TEST_F(AlarmMonitorTest, TurbineOutputLowIsJudgedAtTheStartAndOnceADay) {
+    dir.write("alarms.cfg", "<OutputLowOn>1</OutputLowOn><Command>/opt/hook</Command>");
+    std::optional<double> index = 83.96;
+    std::vector<LocalDateTime> asked;
+    auto m = makeMonitor({}, [&](const LiveTime& when) {
+        asked.push_back(when.local);
+        return index;
+    });
+    EXPECT_TRUE(asked.empty()) << "judged before the start";
+    m->started(0, now());
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(m->bannerText(), "Turbine output low: 84 % of its curve over 7 days");
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0], (AlarmEvent{clock.utcMs() / 1000, AlarmKind::OutputLow,
+                                     "Turbine output low", "raised", 84, "%"}));
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0], (Notice{"Turbine output low", "84 % of its curve over 7 days", true}));
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].args,
+              (std::vector<std::string>{"Turbine output low", "raised", "84", "%", "14:00"}));
+
+    // Energy ticks through the day ask nothing; the first after midnight does.
+    index = 95;
+    for (int t = 0; t < 10 * 3600; t += 5) {
+        clock.advanceSeconds(5);
+        m->energyAdded(0, 0, now());
+    }
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1], (LocalDateTime{2026, 3, 15, 0, 0, 0, 0}));
+    EXPECT_EQ(m->bannerText(), "");
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].change, "cleared");
+    EXPECT_EQ(events[1].value, 95);
+
+    // A calm week says nothing either way.
+    index = std::nullopt;
+    clock.advanceSeconds(86400);
+    m->energyAdded(0, 0, now());
+    EXPECT_EQ(asked.size(), 3u);
+    EXPECT_EQ(events.size(), 2u);
+}
+
+TEST_F(AlarmMonitorTest, TurbineOutputLowSwitchedOnIsJudgedAtTheReload) {
+    dir.write("alarms.cfg", "<OutputLowOn>0</OutputLowOn>");
+    int asked = 0;
+    auto m = makeMonitor({}, [&](const LiveTime&) {
+        ++asked;
+        return std::optional<double>(61.25);
+    });
+    m->started(0, now());
+    EXPECT_EQ(asked, 0) << "an alarm switched off needs no index";
+    EXPECT_EQ(m->bannerText(), "");
+    dir.write("alarms.cfg", "<OutputLowOn>1</OutputLowOn><OutputLow>70</OutputLow>"
+                            "<OutputLowClear>75</OutputLowClear>");
+    m->reload();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(m->bannerText(), "Turbine output low: 61.2 % of its curve over 7 days");
+    dir.write("alarms.cfg", "<OutputLowOn>0</OutputLowOn>");
+    m->reload();
+    EXPECT_EQ(m->bannerText(), "");
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].change, "cleared");
+    EXPECT_EQ(events[1].value, 61.2);
+}
+
+TEST_F(AlarmMonitorTest, ACommandFailureShowsItsLastOutputLine) {
+    auto m = makeMonitor();
+    m->logBacklogChanged(1, now());
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].env[0],
+              (std::pair<std::string, std::string>{"KORVANE_ALARM", "Log not written"}));
+    runs[0].done({"exit code 7", "curl: (7) Failed to connect"});
+    EXPECT_EQ(m->statusText(), "Alarm command failed: /opt/alarm hook: exit code 7 "
+                               "(\"curl: (7) Failed to connect\") at 14:00");
 }
 
 } // namespace

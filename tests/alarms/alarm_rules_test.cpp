@@ -2,7 +2,9 @@
 
 #include "alarms/alarm_rules.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,7 @@ AlarmSettings levelsOn() {
     s.noDataOn = true;
     s.noDataMinutes = 5;
     s.holdSeconds = 10;
+    s.outputLow = {true, 85, 90};
     return s;
 }
 
@@ -227,6 +230,74 @@ TEST(AlarmRules, SwitchingOffClearsWithTheLastValueAndRestartsHolds) {
     // The RPM hold began under the old settings and starts again.
     EXPECT_EQ(rig.packet(21, with(AlarmKind::RpmHigh, 1600)), "");
     EXPECT_EQ(rig.packet(31, with(AlarmKind::RpmHigh, 1600)), "R1600");
+}
+
+TEST(AlarmRules, OutputLowRaisesBelowItsLevelAndClearsAtItsClearLevel) {
+    struct IndexStep {
+        std::optional<double> percent;
+        const char* expect;
+    };
+    const IndexStep steps[] = {
+        {92, ""},    {85, ""},           {84.9, "R84.9"}, {70, ""},  {std::nullopt, ""}, {89.9, ""},
+        {90, "C90"}, {std::nullopt, ""}, {80, "R80"},     {NAN, ""}, {100.5, "C100.5"},
+    };
+    Rig rig;
+    long t = 0;
+    for (const IndexStep& s : steps) {
+        t += 86400;
+        EXPECT_EQ(describe(rig.engine().outputIndex(s.percent, rig.at(t))), s.expect)
+            << (s.percent ? *s.percent : -1) << " on day " << t / 86400;
+    }
+    AlarmSettings off = levelsOn();
+    off.outputLow.on = false;
+    Rig quiet(off);
+    EXPECT_EQ(describe(quiet.engine().outputIndex(10, quiet.at(0))), "");
+}
+
+TEST(AlarmRules, RestoredAlarmsCarryOnWithoutASecondRaise) {
+    Rig rig;
+    const LiveTime raised = rig.at(-3600);
+    rig.engine().restore(AlarmKind::BatteryLow, 11.3, raised.local, raised.utcMs);
+    rig.engine().restore(AlarmKind::WindHigh, 27, raised.local, raised.utcMs);
+    rig.engine().restore(AlarmKind::OutputLow, 78, raised.local, raised.utcMs);
+    EXPECT_TRUE(rig.engine().state(AlarmKind::BatteryLow).active);
+    EXPECT_EQ(rig.engine().state(AlarmKind::BatteryLow).raisedUtcMs, raised.utcMs);
+    EXPECT_EQ(describe(rig.engine().settleRestored(rig.at(0))), "");
+    Reading r = calm();
+    r.volts = 11.2;   // still low: no second raise, however long it lasts
+    r.windSpeed = 21; // between the wind levels: stays
+    EXPECT_EQ(rig.packet(1, r), "");
+    EXPECT_EQ(rig.packet(30, r), "");
+    EXPECT_EQ(rig.engine().state(AlarmKind::BatteryLow).value, 11.3);
+    r.volts = 12.2;
+    r.windSpeed = 8;
+    EXPECT_EQ(rig.packet(31, r), "C12.2 C8");
+    EXPECT_EQ(describe(rig.engine().outputIndex(80, rig.at(40))), "");
+    EXPECT_EQ(describe(rig.engine().outputIndex(95, rig.at(50))), "C95");
+}
+
+TEST(AlarmRules, SettlingClearsWhatCannotStillHold) {
+    AlarmSettings s = levelsOn();
+    s.levels[index(AlarmKind::RpmHigh)].on = false;
+    s.outputLow.on = false;
+    Rig rig(s);
+    const LiveTime raised = rig.at(-600);
+    for (AlarmKind kind : {AlarmKind::BatteryHigh, AlarmKind::RpmHigh, AlarmKind::LogNotWritten,
+                           AlarmKind::OutputLow})
+        rig.engine().restore(kind, 3, raised.local, raised.utcMs);
+    // RPM high and Turbine output low are switched off now, and the log
+    // backlog did not survive the restart; Battery high waits for a packet.
+    EXPECT_EQ(describe(rig.engine().settleRestored(rig.at(5))), "C3 C0 C3");
+    EXPECT_TRUE(rig.engine().state(AlarmKind::BatteryHigh).active);
+    EXPECT_EQ(describe(rig.engine().settleRestored(rig.at(6))), "");
+}
+
+TEST(AlarmRules, RestoredNoDataCountsItsSilenceFromBeforeTheRaise) {
+    Rig rig;
+    const LiveTime raised = rig.at(-120); // raised 2 min before the start, 5 min into the silence
+    rig.engine().restore(AlarmKind::NoData, 5, raised.local, raised.utcMs);
+    EXPECT_EQ(rig.tick(300), ""); // still active: no second raise
+    EXPECT_EQ(rig.packet(600, calm()), "C17");
 }
 
 } // namespace

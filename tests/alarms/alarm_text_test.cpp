@@ -3,6 +3,8 @@
 #include "alarms/alarm_text.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
+#include <optional>
 
 namespace korvane {
 namespace {
@@ -20,6 +22,7 @@ AlarmSettings allOn() {
     s.levels[index(AlarmKind::WindHigh)] = {true, 25, 20};
     s.noDataOn = true;
     s.holdSeconds = 0;
+    s.outputLow = {true, 85, 90};
     return s;
 }
 
@@ -97,6 +100,70 @@ TEST(AlarmText, EventAndCommandArguments) {
     const AlarmEvent cleared = alarmEvent({AlarmKind::NoData, false, 12}, when.utcMs, "km/h");
     EXPECT_EQ(alarmCommandArguments(cleared, when.local, kDot),
               (std::vector<std::string>{"No data", "cleared", "12", "min", "14:05"}));
+}
+
+TEST(AlarmText, NamesIdsAndUnitsOfEveryKind) {
+    struct Case {
+        AlarmKind kind;
+        const char* name;
+        const char* id;
+        const char* unit;
+    };
+    const Case cases[] = {
+        {AlarmKind::BatteryLow, "Battery low", "battery_low", "V"},
+        {AlarmKind::BatteryHigh, "Battery high", "battery_high", "V"},
+        {AlarmKind::CurrentHigh, "Current high", "current_high", "A"},
+        {AlarmKind::RpmHigh, "RPM high", "rpm_high", "RPM"},
+        {AlarmKind::WindHigh, "Wind high", "wind_high", "knots"},
+        {AlarmKind::NoData, "No data", "no_data", "min"},
+        {AlarmKind::LogNotWritten, "Log not written", "log_not_written", "records"},
+        {AlarmKind::OutputLow, "Turbine output low", "output_low", "%"},
+    };
+    ASSERT_EQ(std::size(cases), kAlarmKindCount);
+    for (const Case& c : cases) {
+        EXPECT_EQ(alarmName(c.kind), c.name);
+        EXPECT_EQ(alarmId(c.kind), c.id);
+        EXPECT_EQ(alarmUnit(c.kind, "knots"), c.unit);
+        EXPECT_EQ(alarmKindNamed(c.name), c.kind);
+    }
+    EXPECT_EQ(alarmKindNamed("battery low"), std::nullopt);
+    EXPECT_EQ(alarmKindNamed(""), std::nullopt);
+}
+
+TEST(AlarmText, TurbineOutputLowSaysOverWhatItWasJudged) {
+    AlarmEngine engine(allOn(), at(0, 0).utcMs);
+    engine.outputIndex(78, at(0, 0));
+    engine.logBacklog(2, at(0, 5));
+    EXPECT_EQ(alarmBanner(engine, "km/h", kDot),
+              "Log not written: 2 records since 00:05   "
+              "Turbine output low: 78 % of its curve over 7 days");
+    const LiveTime when = at(0, 0);
+    const AlarmEvent raised = alarmEvent({AlarmKind::OutputLow, true, 78.5}, when.utcMs, "km/h");
+    EXPECT_EQ(alarmCommandArguments(raised, when.local, NumberFormat{','}),
+              (std::vector<std::string>{"Turbine output low", "raised", "78,5", "%", "00:00"}));
+    const AlarmNotice up = alarmNotice(raised, when.local, kDot);
+    EXPECT_EQ(up.summary, "Turbine output low");
+    EXPECT_EQ(up.body, "78.5 % of its curve over 7 days");
+    const AlarmEvent cleared = alarmEvent({AlarmKind::OutputLow, false, 91}, when.utcMs, "km/h");
+    EXPECT_EQ(alarmNotice(cleared, when.local, kDot).body, "91 % at 00:00");
+}
+
+TEST(AlarmText, TheCommandEnvironmentAndTheTestCall) {
+    const LiveTime when = at(14, 5);
+    const AlarmEvent e = alarmEvent({AlarmKind::CurrentHigh, true, -2.5}, when.utcMs, "km/h");
+    using Env = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(alarmCommandEnvironment(e, when.local, NumberFormat{','}),
+              (Env{{"KORVANE_ALARM", "Current high"},
+                   {"KORVANE_ALARM_ID", "current_high"},
+                   {"KORVANE_STATE", "raised"},
+                   {"KORVANE_VALUE", "-2,5"},
+                   {"KORVANE_UNIT", "A"},
+                   {"KORVANE_TIME", "14:05"},
+                   {"KORVANE_UTC_SECONDS", "1773497130"}}));
+    const AlarmCommandCall test = testAlarmCall(when.local, when.utcMs, kDot);
+    EXPECT_EQ(test.args, (std::vector<std::string>{"Test alarm", "raised", "12.5", "V", "14:05"}));
+    EXPECT_EQ(test.env[0], (std::pair<std::string, std::string>{"KORVANE_ALARM", "Test alarm"}));
+    EXPECT_EQ(test.env[1], (std::pair<std::string, std::string>{"KORVANE_ALARM_ID", "test"}));
 }
 
 } // namespace

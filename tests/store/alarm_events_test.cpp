@@ -1,6 +1,7 @@
 // Alarm events in the store: the `alarms` view as a user reads it, and
 // events kept in memory while the store is out of reach.
 
+#include "store/alarm_events.h"
 #include "store/minute_recorder.h"
 #include "store_test_util.h"
 #include "support/temp_dir.h"
@@ -44,6 +45,28 @@ TEST(AlarmEvents, EventsWaitWithTheMinutesUntilTheStoreCanBeWritten) {
     r.poll(kT0 + 70000);
     EXPECT_EQ(queryRows(path, "SELECT name, state, value FROM alarms"),
               (Rows{{"No data", "raised", "5.0"}}));
+}
+
+TEST(AlarmEvents, TheLatestEventOfEachAlarmIsByOrderOfRecording) {
+    test::TempDir dir;
+    auto opened = HistoryStore::open(dir.file("korvane.db"), 20261208);
+    ASSERT_TRUE(opened.store);
+    HistoryStore& store = *opened.store;
+    EXPECT_EQ(latestAlarmEvents(&store), std::vector<AlarmEventRow>{});
+    const AlarmEventRow events[] = {
+        {1796740260, "Battery low", "raised", 11.42},
+        {1796740300, "Wind high", "raised", 26},
+        {1796740320, "Battery low", "cleared", 12.05},
+        {1796740200, "Battery low", "raised", 11.3}, // after the clock was set back
+        {1796740400, "No data", "raised", 5},
+        {1796740460, "No data", "cleared", 6},
+    };
+    ASSERT_TRUE(store.recordAlarmEvents(events).ok());
+    EXPECT_EQ(latestAlarmEvents(&store),
+              (std::vector<AlarmEventRow>{{1796740300, "Wind high", "raised", 26},
+                                          {1796740200, "Battery low", "raised", 11.3},
+                                          {1796740460, "No data", "cleared", 6}}));
+    EXPECT_EQ(latestAlarmEvents(nullptr), std::vector<AlarmEventRow>{});
 }
 
 } // namespace
