@@ -3,18 +3,24 @@
 #include "alarms/alarm_config.h"
 #include "alarms/ui/alarms_dialog.h"
 #include "platform/files.h"
+#include "support/event_pump.h"
 #include "support/temp_dir.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace korvane {
 namespace {
 
+using test::pumpUntil;
 using test::TempDir;
 
 class AlarmsDialogTest : public ::testing::Test {
@@ -106,6 +112,13 @@ TEST_F(AlarmsDialogTest, RefusesBadFieldsNamingThemAndKeepsTheFile) {
          "Current high clear level must be at or below the Current high level, so the alarm "
          "clears on the safe side."},
         {"NoDataMinutes", "-5", "No data minutes must be a number above 0."},
+        {"OutputLowClear", "80",
+         "Turbine output low clear level must be at or above the Turbine output low level, so "
+         "the alarm clears on the safe side."},
+        {"BatteryGood", "12.4 V", "Battery level good must be a number."},
+        {"BatteryFull", "12", "Battery level nearly full must be above the Battery level good."},
+        {"BatteryGood", "11.7", "Battery level good must be above the Battery level low."},
+        {"IdleBand", "-1", "Idle band must be a number, 0 or more."},
     };
     for (const Case& c : cases) {
         dir.write("alarms.cfg", original);
@@ -158,6 +171,101 @@ TEST_F(AlarmsDialogTest, ClosingByTheFrameDiscardsTheEdits) {
     d.close();
     EXPECT_EQ(rejected.count(), 1);
     EXPECT_FALSE(fileExists(dir.file("alarms.cfg")));
+}
+
+TEST_F(AlarmsDialogTest, TurbineOutputLowAndTheBatteryLevelsAreEditedLikeTheRest) {
+    Alarms d(dir.path(), fmt, messages);
+    EXPECT_FALSE(check(d, "OutputLowOn")->isChecked());
+    EXPECT_EQ(check(d, "OutputLowOn")->text(), "Turbine output low");
+    EXPECT_EQ(box(d, "OutputLow")->text(), "85");
+    EXPECT_EQ(box(d, "OutputLowClear")->text(), "90");
+    const char* levels[] = {"BatteryLow", "BatteryGood", "BatteryFull", "IdleBand"};
+    const char* shown[] = {"11.8", "12.4", "13.8", "0.1"};
+    auto* group = d.findChild<QGroupBox*>(QStringLiteral("BatteryLevels"));
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title(), "Battery levels");
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(box(d, levels[i])->text(), shown[i]) << levels[i];
+        EXPECT_EQ(box(d, levels[i])->parentWidget(), group) << levels[i];
+    }
+    EXPECT_EQ(box(d, "IdleBand")->accessibleName(), "Idle band");
+
+    QTest::mouseClick(check(d, "OutputLowOn"), Qt::LeftButton);
+    type(box(d, "OutputLow"), "80");
+    type(box(d, "BatteryLow"), "23.6");
+    type(box(d, "BatteryGood"), "24.8");
+    type(box(d, "BatteryFull"), "27.6");
+    save(d);
+    EXPECT_TRUE(messages.messages.empty());
+    const AlarmConfig saved = loadAlarmConfig(dir.path(), fmt);
+    EXPECT_EQ(alarmSettings(saved, fmt).outputLow, (LevelAlarm{true, 80, 90}));
+    EXPECT_EQ(batteryLevels(saved, fmt), (BatteryLevels{23.6, 24.8, 27.6, 0.1}));
+}
+
+class TestCommandTest : public AlarmsDialogTest {
+protected:
+    QPushButton* button(Alarms& d) {
+        return d.findChild<QPushButton*>(QStringLiteral("TestCommand"));
+    }
+    QString result(Alarms& d) { return d.findChild<QLabel*>(QStringLiteral("TestResult"))->text(); }
+    void script(const std::string& name, const std::string& body) {
+        dir.write(name, "#!/bin/sh\n" + body);
+        chmod(dir.file(name).c_str(), 0755);
+    }
+};
+
+TEST_F(TestCommandTest, RunsTheTypedCommandOnceAndShowsHowItEnded) {
+    script("hook.sh",
+           "printf '%s|' \"$@\" > \"$0.args\"\necho \"$KORVANE_ALARM_ID\" >> \"$0.args\"\n"
+           "sleep 0.3\necho 'texted 2 phones'\n");
+    script("fails.sh", "echo 'no modem' >&2\nexit 4\n");
+    struct Case {
+        const char* command;
+        const char* result; // a prefix of the line shown
+    };
+    const Case cases[] = {
+        {" ./hook.sh ", "Test: exit code 0, last line: texted 2 phones"},
+        {"./fails.sh", "Test: exit code 4, last line: no modem"},
+        {"./missing.sh", "Test: cannot start: "},
+        {"  ", "Test: type a command in the Command box first."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command);
+        Alarms d(dir.path(), fmt, messages);
+        d.show();
+        type(box(d, "Command"), QString::fromLatin1(c.command));
+        QTest::mouseClick(button(d), Qt::LeftButton);
+        // The click returned while the command runs: the loop keeps going.
+        ASSERT_TRUE(pumpUntil([&] { return button(d)->isEnabled(); }, 10000));
+        EXPECT_TRUE(result(d).startsWith(QString::fromLatin1(c.result))) << result(d).toStdString();
+        EXPECT_TRUE(messages.messages.empty());
+        EXPECT_FALSE(fileExists(dir.file("alarms.cfg"))) << "a test saved the settings";
+    }
+    // The five arguments of a test alarm, the time being now's.
+    const std::string args = dir.read("hook.sh.args");
+    const std::string start = "Test alarm|raised|12.5|V|";
+    ASSERT_EQ(args.substr(0, start.size()), start);
+    EXPECT_EQ(args.size(), start.size() + 6 + 5) << args; // "HH:mm|" then "test\n"
+    EXPECT_EQ(args.substr(args.size() - 5), "test\n");
+}
+
+TEST_F(TestCommandTest, TheDialogStaysLiveWhileATestRuns) {
+    script("slow.sh", "sleep 2\necho done\n");
+    Alarms d(dir.path(), fmt, messages);
+    d.show();
+    type(box(d, "Command"), QStringLiteral("./slow.sh"));
+    QTest::mouseClick(button(d), Qt::LeftButton);
+    EXPECT_FALSE(button(d)->isEnabled());
+    EXPECT_EQ(result(d), "Test: running ./slow.sh ...");
+    // Timers fire and edits land while it runs.
+    bool fired = false;
+    QTimer::singleShot(50, [&] { fired = true; });
+    ASSERT_TRUE(pumpUntil([&] { return fired; }, 1000));
+    type(box(d, "HighRPM"), "1600");
+    EXPECT_EQ(box(d, "HighRPM")->text(), "1600");
+    EXPECT_FALSE(button(d)->isEnabled());
+    ASSERT_TRUE(pumpUntil([&] { return button(d)->isEnabled(); }, 10000));
+    EXPECT_EQ(result(d), "Test: exit code 0, last line: done");
 }
 
 } // namespace

@@ -1,12 +1,14 @@
 #include "alarms_dialog.h"
 
 #include "alarms/alarm_config.h"
+#include "alarms/alarm_text.h"
 #include "config/settings_files.h"
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,6 +39,20 @@ QLabel* note(const QString& text, QWidget* parent) {
     return new QLabel(text, parent);
 }
 
+std::string trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+// "Test: exit code 0, last line: sent", "Test: cannot start: ..., no output."
+std::string testResultText(const CommandOutcome& outcome) {
+    std::string text = "Test: " + (outcome.failure.empty() ? "exit code 0" : outcome.failure);
+    text += outcome.lastLine.empty() ? ", no output." : ", last line: " + outcome.lastLine;
+    return text;
+}
+
 } // namespace
 
 Alarms::Alarms(std::string appFolder, NumberFormat numberFormat, MessageSink& messages,
@@ -62,10 +78,24 @@ Alarms::Alarms(std::string appFolder, NumberFormat numberFormat, MessageSink& me
     HighWindOn = checkBox("HighWindOn", "Wind high", this);
     HighWind = textBox(k::HighWind, level, this);
     HighWindClear = textBox(k::HighWindClear, level, this);
+    OutputLowOn = checkBox("OutputLowOn", "Turbine output low", this);
+    OutputLow = textBox(k::OutputLow, level, this);
+    OutputLowClear = textBox(k::OutputLowClear, level, this);
     NoDataOn = checkBox("NoDataOn", "No data", this);
     NoDataMinutes = textBox(k::NoDataMinutes, level, this);
     HoldSeconds = textBox(k::HoldSeconds, level, this);
     Command = textBox(k::Command, twips(4800), this);
+    BatteryLow = textBox(k::BatteryLow, level, this);
+    BatteryGood = textBox(k::BatteryGood, level, this);
+    BatteryFull = textBox(k::BatteryFull, level, this);
+    IdleBand = textBox(k::IdleBand, level, this);
+    TestCommand = new QPushButton(QStringLiteral("Test command"), this);
+    TestCommand->setObjectName(QStringLiteral("TestCommand"));
+    TestCommand->setAutoDefault(false); // Enter in a box still means Save
+    TestResult = note(QString(), this);
+    TestResult->setObjectName(QStringLiteral("TestResult"));
+    TestResult->setWordWrap(true);
+    TestResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     const QString wind = fromLocal8(loadProgramConfig(appFolder_).WSUnits);
     struct Row {
@@ -81,6 +111,7 @@ Alarms::Alarms(std::string appFolder, NumberFormat numberFormat, MessageSink& me
         {HighAmpsOn, "above", HighAmps, QStringLiteral("A"), HighAmpsClear},
         {HighRPMOn, "above", HighRPM, QStringLiteral("RPM"), HighRPMClear},
         {HighWindOn, "above", HighWind, wind, HighWindClear},
+        {OutputLowOn, "below", OutputLow, QStringLiteral("%"), OutputLowClear},
     };
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(twips(120));
@@ -96,6 +127,11 @@ Alarms::Alarms(std::string appFolder, NumberFormat numberFormat, MessageSink& me
         grid->addWidget(note(r.unit, this), row, 6);
         ++row;
     }
+    grid->addWidget(note(QStringLiteral("of its curve over the last 7 days, judged at the start "
+                                        "and once a day"),
+                         this),
+                    row, 1, 1, 6);
+    ++row;
     grid->addWidget(NoDataOn, row, 0);
     grid->addWidget(note(QStringLiteral("after"), this), row, 1);
     grid->addWidget(NoDataMinutes, row, 2);
@@ -123,6 +159,37 @@ Alarms::Alarms(std::string appFolder, NumberFormat numberFormat, MessageSink& me
                                         "cleared, value, unit, time (HH:mm)"),
                          this),
                     row, 1, 1, 6);
+    ++row;
+    grid->addWidget(TestCommand, row, 1, 1, 2);
+    grid->addWidget(TestResult, row, 3, 1, 4);
+
+    // The battery line's levels: not alarms, but read from the same file.
+    auto* battery = new QGroupBox(QStringLiteral("Battery levels"), this);
+    battery->setObjectName(QStringLiteral("BatteryLevels"));
+    auto* levels = new QGridLayout(battery);
+    levels->setHorizontalSpacing(twips(120));
+    struct LevelRow {
+        const char* before;
+        QLineEdit* box;
+        const char* after;
+    };
+    const LevelRow levelRows[] = {
+        {"Low below", BatteryLow, "V"},
+        {"Good above", BatteryGood, "V"},
+        {"Nearly full above", BatteryFull, "V while charging"},
+        {"Idle within \u00b1", IdleBand, "A"},
+    };
+    int cell = 0;
+    for (const LevelRow& r : levelRows) {
+        const int line = cell / 2;
+        const int column = cell % 2 * 3;
+        auto* label = note(QString::fromUtf8(r.before), battery);
+        label->setBuddy(r.box);
+        levels->addWidget(label, line, column);
+        levels->addWidget(r.box, line, column + 1);
+        levels->addWidget(note(QString::fromLatin1(r.after), battery), line, column + 2);
+        ++cell;
+    }
 
     Save = new QPushButton(QStringLiteral("Save"), this);
     Save->setObjectName(QStringLiteral("Save"));
@@ -131,14 +198,23 @@ Alarms::Alarms(std::string appFolder, NumberFormat numberFormat, MessageSink& me
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addSpacing(twips(120));
+    layout->addWidget(battery);
+    layout->addSpacing(twips(120));
     layout->addWidget(Save, 0, Qt::AlignHCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Save, &QPushButton::clicked, this, [this] { Save_Click(); });
+    connect(TestCommand, &QPushButton::clicked, this, [this] { TestCommand_Click(); });
     Form_Load();
 }
 
-std::array<Alarms::TextField, 13> Alarms::textFields() const {
+// A test still running is ended with the dialog, before the controls it
+// reports to are gone.
+Alarms::~Alarms() {
+    tests_.reset();
+}
+
+std::array<Alarms::TextField, 19> Alarms::textFields() const {
     using C = AlarmConfig;
     return {{{LowVolts, &C::LowVolts},
              {LowVoltsClear, &C::LowVoltsClear},
@@ -150,18 +226,25 @@ std::array<Alarms::TextField, 13> Alarms::textFields() const {
              {HighRPMClear, &C::HighRPMClear},
              {HighWind, &C::HighWind},
              {HighWindClear, &C::HighWindClear},
+             {OutputLow, &C::OutputLow},
+             {OutputLowClear, &C::OutputLowClear},
              {NoDataMinutes, &C::NoDataMinutes},
              {HoldSeconds, &C::HoldSeconds},
-             {Command, &C::Command}}};
+             {Command, &C::Command},
+             {BatteryLow, &C::BatteryLow},
+             {BatteryGood, &C::BatteryGood},
+             {BatteryFull, &C::BatteryFull},
+             {IdleBand, &C::IdleBand}}};
 }
 
-std::array<Alarms::SwitchField, 6> Alarms::switchFields() const {
+std::array<Alarms::SwitchField, 7> Alarms::switchFields() const {
     using C = AlarmConfig;
     return {{{LowVoltsOn, &C::LowVoltsOn},
              {HighVoltsOn, &C::HighVoltsOn},
              {HighAmpsOn, &C::HighAmpsOn},
              {HighRPMOn, &C::HighRPMOn},
              {HighWindOn, &C::HighWindOn},
+             {OutputLowOn, &C::OutputLowOn},
              {NoDataOn, &C::NoDataOn}}};
 }
 
@@ -190,6 +273,25 @@ void Alarms::Save_Click() {
         return;
     }
     accept();
+}
+
+void Alarms::TestCommand_Click() {
+    const std::string program = trimmed(toLocal8(Command->text()));
+    if (program.empty()) {
+        TestResult->setText(QStringLiteral("Test: type a command in the Command box first."));
+        return;
+    }
+    if (!tests_)
+        tests_ = std::make_unique<ProcessCommandRunner>(appFolder_);
+    AlarmCommandCall call = testAlarmCall(clock_.now(), clock_.utcMs(), fmt_);
+    TestCommand->setEnabled(false);
+    TestResult->setText(QStringLiteral("Test: running ") + fromLocal8(program) +
+                        QStringLiteral(" ..."));
+    tests_->run({program, std::move(call.args), std::move(call.env)},
+                [this](const CommandOutcome& outcome) {
+                    TestResult->setText(fromLocal8(testResultText(outcome)));
+                    TestCommand->setEnabled(true);
+                });
 }
 
 bool openAlarmsDialog(QWidget* owner, const std::string& appFolder, NumberFormat numberFormat,
