@@ -79,6 +79,20 @@ void Station::configurePortAndOpen() {
     updatePortState();
 }
 
+void Station::reloadSettings() {
+    const bool wasSet = portNumberSet_;
+    const int wasNumber = MSComm1->portNumber();
+    LoadSettings();
+    const auto number = parseNumber(ProgramConfig.Port, services_.numberFormat);
+    const bool set = number && toInt16(*number) >= 1;
+    if (set == wasSet && (!set || toInt16(*number) == wasNumber)) {
+        updatePortState();
+        return;
+    }
+    MSComm1->close();
+    configurePortAndOpen();
+}
+
 std::optional<LoggingInterval> Station::startLogging(const std::string& delayText) {
     auto interval = checkLoggingInterval(delayText, services_.numberFormat);
     if (!interval)

@@ -91,6 +91,11 @@ public:
     // nothing and the status says why.
     void configurePortAndOpen();
 
+    // Settings changed on disk while the station runs (the service's
+    // SIGHUP): read again, and the port reopened only when its number
+    // changed, so a reload never drops a packet for nothing.
+    void reloadSettings();
+
     // Starts logging at the interval in `delayText` (checked and clamped as
     // the interval box is); nothing when the text is not a number.  Peaks
     // are left as they are: the caller decides (Start resets them, the

@@ -1,0 +1,62 @@
+#include "live_parts.h"
+
+#include "platform/files.h"
+#include "recording/log_record.h"
+#include "station/station.h"
+
+namespace korvane {
+
+LiveParts::LiveParts(LivePartsSetup setup)
+    : setup_(std::move(setup)), dbPath_(joinPath(setup_.appFolder, "/korvane.db")) {
+    const Clock& clock = *setup_.clock;
+    recorder_ = std::make_unique<MinuteRecorder>(dbPath_, clock.utcMs(), dayKey(clock.now()));
+    storeSink_ = std::make_unique<StoreSink>(*recorder_);
+
+    AlarmMonitorSetup alarmSetup;
+    alarmSetup.appFolder = setup_.appFolder;
+    alarmSetup.clock = setup_.clock;
+    alarmSetup.numberFormat = setup_.numberFormat;
+    alarms_ = std::make_unique<AlarmMonitor>(std::move(alarmSetup));
+
+    // Off until mqtt.cfg turns it on.
+    PublisherSetup publishSetup;
+    publishSetup.appFolder = setup_.appFolder;
+    publishSetup.clock = setup_.clock;
+    publishSetup.numberFormat = setup_.numberFormat;
+    publisher_ = std::make_unique<Publisher>(std::move(publishSetup));
+
+    // Raises and clears go into the store beside the minutes, and out.
+    alarms_->setEventRecorder([this](const AlarmEvent& e) {
+        recorder_->alarmEvent({e.utcSeconds, e.name, e.change, e.value}, e.utcSeconds * 1000);
+        publisher_->alarmEvent(e);
+        if (setup_.onAlarmEvent)
+            setup_.onAlarmEvent(e);
+    });
+}
+
+LiveParts::~LiveParts() = default;
+
+std::vector<LiveSink*> LiveParts::sinks() {
+    return {storeSink_.get(), alarms_.get(), publisher_.get()};
+}
+
+std::function<double(const std::string& day)> LiveParts::energySoFar() {
+    return [this](const std::string& day) { return recorder_->energyOfDay(day); };
+}
+
+void LiveParts::followedBy(Station& station) {
+    QObject::connect(alarms_.get(), &AlarmMonitor::statusChanged, &station,
+                     &Station::refreshSinkLines);
+    QObject::connect(publisher_.get(), &Publisher::statusChanged, &station,
+                     &Station::refreshSinkLines);
+}
+
+void LiveParts::reloadAlarms() {
+    alarms_->reload();
+}
+
+void LiveParts::reloadPublishing() {
+    publisher_->reload();
+}
+
+} // namespace korvane

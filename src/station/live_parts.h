@@ -1,0 +1,62 @@
+#pragma once
+// Everything that follows the live data in a running Korvane, built the same
+// way by the window program and the service: the history store (korvane.db),
+// the alarms and publishing.  Owns them; the station is given sinks().
+
+#include "alarms/qt/alarm_monitor.h"
+#include "platform/clock.h"
+#include "platform/numbers.h"
+#include "publish/qt/publisher.h"
+#include "station/store_sink.h"
+#include "store/minute_recorder.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korvane {
+
+class Station;
+
+struct LivePartsSetup {
+    std::string appFolder;
+    const Clock* clock = nullptr;
+    NumberFormat numberFormat;
+    // Told of every alarm raise and clear after the store and the publisher
+    // (the service writes it to its log); may be null.
+    std::function<void(const AlarmEvent&)> onAlarmEvent;
+};
+
+class LiveParts {
+public:
+    // Opens the store (its one full check per start happens here, before any
+    // window shows) and reads alarms.cfg and mqtt.cfg.
+    explicit LiveParts(LivePartsSetup setup);
+    ~LiveParts();
+
+    const std::string& dbPath() const { return dbPath_; }
+    std::vector<LiveSink*> sinks();
+    // The day's energy counted so far, for the station's start.
+    std::function<double(const std::string& day)> energySoFar();
+    // The sinks' lines changed outside an event: the station hears of it.
+    void followedBy(Station& station);
+    // Settings files changed on disk (a dialog saved, or SIGHUP).
+    void reloadAlarms();
+    void reloadPublishing();
+
+    MinuteRecorder& recorder() { return *recorder_; }
+    StoreSink& storeSink() { return *storeSink_; }
+    AlarmMonitor& alarms() { return *alarms_; }
+    Publisher& publisher() { return *publisher_; }
+
+private:
+    LivePartsSetup setup_;
+    std::string dbPath_;
+    std::unique_ptr<MinuteRecorder> recorder_;
+    std::unique_ptr<StoreSink> storeSink_;
+    std::unique_ptr<AlarmMonitor> alarms_;
+    std::unique_ptr<Publisher> publisher_;
+};
+
+} // namespace korvane
