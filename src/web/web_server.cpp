@@ -135,6 +135,7 @@ struct WebServer::Impl {
         bool started = false;
         std::string pending;
         std::size_t at = 0;
+        Clock::time_point opened = Clock::now();
         Clock::time_point lastEvent{};
         Clock::time_point lastWrite{};
     };
@@ -189,6 +190,8 @@ std::string eventText(const LiveSnapshot& s) {
 // it blocks until there is something to say, so a quiet stream costs no
 // CPU.  Publishes wake it; it never sends twice within the stream interval,
 // and says a comment line on a quiet stream so a vanished client is noticed.
+// A stream ends after its lifetime, so no client holds one of the few
+// places for good; the page's EventSource reconnects by itself.
 ssize_t WebServer::Impl::readStream(void* cls, std::uint64_t, char* buf, std::size_t max) {
     auto* s = static_cast<Stream*>(cls);
     const WebLimits& limits = s->server->limits;
@@ -200,7 +203,7 @@ ssize_t WebServer::Impl::readStream(void* cls, std::uint64_t, char* buf, std::si
             return MHD_CONTENT_READER_END_OF_STREAM;
         if (!s->started) {
             const auto snap = s->server->board.current();
-            s->pending = "retry: 3000\n\n" + eventText(*snap);
+            s->pending = "retry: 1000\n\n" + eventText(*snap);
             s->sentSeq = snap->seq;
             s->started = true;
             s->lastEvent = s->lastWrite = Clock::now();
@@ -210,7 +213,11 @@ ssize_t WebServer::Impl::readStream(void* cls, std::uint64_t, char* buf, std::si
         if (calm > Clock::duration::zero() &&
             !s->server->board.sleepFor(std::chrono::ceil<milliseconds>(calm), stop))
             return MHD_CONTENT_READER_END_OF_STREAM;
-        const auto quiet = s->lastWrite + milliseconds(limits.keepAliveMs) - Clock::now();
+        const auto end = s->opened + milliseconds(limits.streamLifetimeMs);
+        if (Clock::now() >= end)
+            return MHD_CONTENT_READER_END_OF_STREAM;
+        const auto quiet =
+            std::min(s->lastWrite + milliseconds(limits.keepAliveMs), end) - Clock::now();
         const auto snap = s->server->board.waitNewer(
             s->sentSeq, std::max(milliseconds(0), std::chrono::ceil<milliseconds>(quiet)), stop);
         if (stop.stop_requested())

@@ -21,8 +21,9 @@ struct WebLimits {
     unsigned idleTimeoutS = 30;   // a connection that sends nothing for this long is closed
     unsigned maxStreams = 16;     // event streams at once
     std::size_t maxHeaderBytes = 8192;
-    int streamIntervalMs = 500; // least time between two events of a stream
-    int keepAliveMs = 15000;    // a comment line on a quiet stream this often
+    int streamIntervalMs = 500;    // least time between two events of a stream
+    int keepAliveMs = 15000;       // a comment line on a quiet stream this often
+    int streamLifetimeMs = 600000; // a stream is ended after this; the page reconnects at once
 };
 
 class WebServer {

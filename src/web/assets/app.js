@@ -101,19 +101,33 @@
   setInterval(checkStale, 1000);
 
   let stream = null;
+  let streamed = 0; // events received, shown on the body for the browser test
   let retryTimer = 0;
+  let lostTimer = 0;
+  function connected() {
+    clearTimeout(lostTimer);
+    lostTimer = 0;
+    $("connection").hidden = true;
+  }
   function connect() {
     clearTimeout(retryTimer);
     if (stream) stream.close();
     stream = new EventSource("/api/events");
+    stream.onopen = connected;
     stream.onmessage = (e) => {
-      $("connection").hidden = true;
+      connected();
+      document.body.dataset.events = String(++streamed);
       try { showLive(JSON.parse(e.data)); } catch (err) { console.warn("bad event", err); }
     };
     stream.onerror = () => {
-      const c = $("connection");
-      c.hidden = false;
-      c.textContent = "The connection to Korvane is lost; trying again...";
+      // The server ends a stream now and then and the browser reconnects
+      // within a second: only a reconnect that does not come is news.
+      if (!lostTimer)
+        lostTimer = setTimeout(() => {
+          const c = $("connection");
+          c.hidden = false;
+          c.textContent = "The connection to Korvane is lost; trying again...";
+        }, 3000);
       // The browser retries by itself unless the answer was a refusal.
       if (stream.readyState === EventSource.CLOSED) retryTimer = setTimeout(connect, 5000);
     };
@@ -223,6 +237,7 @@
         body.appendChild(tr);
       }
       $("alarms-none").hidden = data.events.length > 0;
+      $("alarms-table").hidden = data.events.length === 0;
     } catch (err) {
       problem("alarms-error", err);
     }

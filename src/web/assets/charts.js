@@ -106,7 +106,7 @@ const KorvaneCharts = (() => {
         label: l.label, stroke: css(l.colour), width: l.width || 1.5, dash: l.dash,
         points: { show: false }, fill: l.fill ? css(l.fill) : undefined,
       })));
-      const o = { width, height, series, axes: axes(true, opts.unit), legend: { show: true },
+      const o = { width, height, series, axes: axes(true, opts.unit), legend: { show: true, live: false },
         cursor: { drag: { x: false, y: false } } };
       if (opts.band) o.bands = [{ series: opts.band, fill: css("--band") }];
       return [o, data];
@@ -118,8 +118,9 @@ const KorvaneCharts = (() => {
     show(el, (width, height) => {
       if (!xs.length) return null;
       const o = {
-        width, height, axes: axes(true, opts.unit), legend: { show: true },
-        scales: { x: { time: true, range: (u, min, max) => [min - 43200, max + 43200] } },
+        width, height, axes: axes(true, opts.unit), legend: { show: true, live: false },
+        scales: { x: { time: true, range: (u, min, max) => [min - 43200, max + 43200] },
+          y: { range: (u, min, max) => [0, max > 0 ? max * 1.08 : 1] } },
         series: [{}, { label: opts.label || "Wh", stroke: css("--energy"), fill: css("--energy"),
           paths: uPlot.paths.bars({ size: [0.8, 40], align: 0 }), points: { show: false } }],
         cursor: { drag: { x: false, y: false } },
@@ -138,7 +139,8 @@ const KorvaneCharts = (() => {
       rows.sort((a, b) => a[0] - b[0]);
       const data = [rows.map((r) => r[0]), rows.map((r) => r[1]), rows.map((r) => r[2])];
       const o = {
-        width, height, axes: axes(false, "W"), legend: { show: true },
+        width, height, legend: { show: true, live: false },
+        axes: [Object.assign(axes(false)[0], { label: unit, labelSize: 18 }), axes(false, "W")[1]],
         scales: { x: { time: false } },
         series: [{ label: unit },
           { label: "minutes", stroke: css("--dots"), paths: () => null, points: { show: true, size: 3, fill: css("--dots"), stroke: css("--dots") } },

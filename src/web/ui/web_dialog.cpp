@@ -78,8 +78,9 @@ WebDialog::WebDialog(std::string appFolder, MessageSink& messages, QWidget* pare
 
     auto* hint = new QLabel(
         QStringLiteral("127.0.0.1: this computer only.  0.0.0.0: every network it is on.\n"
-                       "With a password the browser asks for user \"korvane\" and it. There is "
-                       "no encryption: use it on a network you trust."),
+                       "With a password set, the browser asks for the user name korvane and "
+                       "that password. Nothing is encrypted: use it only on a network you "
+                       "trust."),
         this);
     hint->setWordWrap(true);
     Addresses = new QLabel(this);
@@ -102,6 +103,7 @@ WebDialog::WebDialog(std::string appFolder, MessageSink& messages, QWidget* pare
     layout->addWidget(Addresses);
     layout->addSpacing(twips(120));
     layout->addLayout(buttons);
+    setMinimumWidth(twips(6000));
 
     connect(Save, &QPushButton::clicked, this, [this] { Save_Click(); });
     for (QLineEdit* box : {Listen, Port})
