@@ -12,6 +12,7 @@ packages=(
     libsqlite3-dev sqlite3 qt6-charts-dev libqt6opengl6-dev dbus-daemon
     libmosquitto-dev mosquitto mosquitto-clients openssl
     libmicrohttpd-dev libsystemd-dev systemd
+    chromium
 )
 
 missing=()
