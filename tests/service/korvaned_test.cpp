@@ -185,6 +185,16 @@ TEST(Korvaned, RunsUnderSystemdAndKeepsTheFolderToItself) {
     ASSERT_TRUE(pumpUntil([&] { return site.notify.count("READY=1") == 1; }, 10000));
     const std::string resumed = site.notify.lastStatus();
     EXPECT_GE(std::stod(resumed.substr(resumed.rfind("; ") + 2)), stored - 0.051) << resumed;
+    // SIGHUP reads the settings again; without a window, logging follows LogOn.
+    ProgramConfig off = defaultProgramConfig();
+    off.LogOn = "0";
+    saveProgramConfig(site.dir.path(), off);
+    ::kill(static_cast<pid_t>(afterKill.processId()), SIGHUP);
+    QByteArray said;
+    EXPECT_TRUE(pumpUntil(
+        [&] { return (said += afterKill.readAllStandardError()).contains("Logging stopped"); },
+        5000))
+        << said.toStdString();
     ::kill(static_cast<pid_t>(afterKill.processId()), SIGTERM);
     EXPECT_TRUE(exitsWithin(afterKill, 5000));
 }
