@@ -55,8 +55,10 @@ JsonWriter& JsonWriter::value(double v) {
     }
     if (v == 0)
         v = 0; // -0 reads oddly on a dashboard
+    // 15 significant digits, as the program writes numbers everywhere: sums
+    // of watt-hours then read 2.27325, not 2.2732499999999995.
     char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
     out_.append(buf, r.ptr);
     return *this;
 }

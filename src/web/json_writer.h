@@ -1,6 +1,6 @@
 #pragma once
 // A small streaming JSON writer: commas are placed by the writer, numbers
-// are the shortest text that reads back as the same double, and a value that
+// have at most 15 significant digits (0.1 + 0.2 is 0.3), and a value that
 // is not finite is written as null, so no reply ever holds NaN or infinity.
 
 #include <cstdint>

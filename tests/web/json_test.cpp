@@ -18,13 +18,15 @@ protected:
     }
 };
 
-TEST(JsonWriter, NumbersAreShortestAndNeverNanOrInfinity) {
+TEST(JsonWriter, NumbersHaveFifteenDigitsAndAreNeverNanOrInfinity) {
     struct Row {
         double value;
         const char* text;
     } rows[] = {
         {13.52, "13.52"},
-        {0.1 + 0.2, "0.30000000000000004"},
+        {0.1 + 0.2, "0.3"},
+        {2.2732499999999995, "2.27325"},
+        {1235.8333333333333, "1235.83333333333"},
         {420, "420"},
         {-5.25, "-5.25"},
         {-0.0, "0"},
