@@ -254,44 +254,6 @@ TEST(AlarmRules, OutputLowRaisesBelowItsLevelAndClearsAtItsClearLevel) {
     EXPECT_EQ(describe(quiet.engine().outputIndex(10, quiet.at(0))), "");
 }
 
-TEST(AlarmRules, RestoredAlarmsCarryOnWithoutASecondRaise) {
-    Rig rig;
-    const LiveTime raised = rig.at(-3600);
-    rig.engine().restore(AlarmKind::BatteryLow, 11.3, raised.local, raised.utcMs);
-    rig.engine().restore(AlarmKind::WindHigh, 27, raised.local, raised.utcMs);
-    rig.engine().restore(AlarmKind::OutputLow, 78, raised.local, raised.utcMs);
-    EXPECT_TRUE(rig.engine().state(AlarmKind::BatteryLow).active);
-    EXPECT_EQ(rig.engine().state(AlarmKind::BatteryLow).raisedUtcMs, raised.utcMs);
-    EXPECT_EQ(describe(rig.engine().settleRestored(rig.at(0))), "");
-    Reading r = calm();
-    r.volts = 11.2;   // still low: no second raise, however long it lasts
-    r.windSpeed = 21; // between the wind levels: stays
-    EXPECT_EQ(rig.packet(1, r), "");
-    EXPECT_EQ(rig.packet(30, r), "");
-    EXPECT_EQ(rig.engine().state(AlarmKind::BatteryLow).value, 11.3);
-    r.volts = 12.2;
-    r.windSpeed = 8;
-    EXPECT_EQ(rig.packet(31, r), "C12.2 C8");
-    EXPECT_EQ(describe(rig.engine().outputIndex(80, rig.at(40))), "");
-    EXPECT_EQ(describe(rig.engine().outputIndex(95, rig.at(50))), "C95");
-}
-
-TEST(AlarmRules, SettlingClearsWhatCannotStillHold) {
-    AlarmSettings s = levelsOn();
-    s.levels[index(AlarmKind::RpmHigh)].on = false;
-    s.outputLow.on = false;
-    Rig rig(s);
-    const LiveTime raised = rig.at(-600);
-    for (AlarmKind kind : {AlarmKind::BatteryHigh, AlarmKind::RpmHigh, AlarmKind::LogNotWritten,
-                           AlarmKind::OutputLow})
-        rig.engine().restore(kind, 3, raised.local, raised.utcMs);
-    // RPM high and Turbine output low are switched off now, and the log
-    // backlog did not survive the restart; Battery high waits for a packet.
-    EXPECT_EQ(describe(rig.engine().settleRestored(rig.at(5))), "C3 C0 C3");
-    EXPECT_TRUE(rig.engine().state(AlarmKind::BatteryHigh).active);
-    EXPECT_EQ(describe(rig.engine().settleRestored(rig.at(6))), "");
-}
-
 TEST(AlarmRules, RestoredNoDataCountsItsSilenceFromBeforeTheRaise) {
     Rig rig;
     const LiveTime raised = rig.at(-120); // raised 2 min before the start, 5 min into the silence

@@ -22,7 +22,6 @@ AlarmSettings allOn() {
     s.levels[index(AlarmKind::WindHigh)] = {true, 25, 20};
     s.noDataOn = true;
     s.holdSeconds = 0;
-    s.outputLow = {true, 85, 90};
     return s;
 }
 
@@ -128,24 +127,6 @@ TEST(AlarmText, NamesIdsAndUnitsOfEveryKind) {
     }
     EXPECT_EQ(alarmKindNamed("battery low"), std::nullopt);
     EXPECT_EQ(alarmKindNamed(""), std::nullopt);
-}
-
-TEST(AlarmText, TurbineOutputLowSaysOverWhatItWasJudged) {
-    AlarmEngine engine(allOn(), at(0, 0).utcMs);
-    engine.outputIndex(78, at(0, 0));
-    engine.logBacklog(2, at(0, 5));
-    EXPECT_EQ(alarmBanner(engine, "km/h", kDot),
-              "Log not written: 2 records since 00:05   "
-              "Turbine output low: 78 % of its curve over 7 days");
-    const LiveTime when = at(0, 0);
-    const AlarmEvent raised = alarmEvent({AlarmKind::OutputLow, true, 78.5}, when.utcMs, "km/h");
-    EXPECT_EQ(alarmCommandArguments(raised, when.local, NumberFormat{','}),
-              (std::vector<std::string>{"Turbine output low", "raised", "78,5", "%", "00:00"}));
-    const AlarmNotice up = alarmNotice(raised, when.local, kDot);
-    EXPECT_EQ(up.summary, "Turbine output low");
-    EXPECT_EQ(up.body, "78.5 % of its curve over 7 days");
-    const AlarmEvent cleared = alarmEvent({AlarmKind::OutputLow, false, 91}, when.utcMs, "km/h");
-    EXPECT_EQ(alarmNotice(cleared, when.local, kDot).body, "91 % at 00:00");
 }
 
 TEST(AlarmText, TheCommandEnvironmentAndTheTestCall) {
