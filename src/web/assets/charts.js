@@ -60,24 +60,25 @@ const KorvaneCharts = (() => {
     const [opts, data] = made;
     opts.hooks = Object.assign({}, opts.hooks, { draw: [markDrawn] });
     entry.plot = new uPlot(opts, data, el);
+    watcher.observe(el);
   }
 
   function redrawAll() {
     for (const entry of charts.values()) show(entry.el, entry.make, entry.emptyText);
   }
 
-  let resizeTimer = 0;
-  function resized() {
-    clearTimeout(resizeTimer);
-    resizeTimer = setTimeout(() => {
-      for (const entry of charts.values()) {
-        if (!entry.plot) continue;
-        const width = Math.max(200, entry.el.clientWidth || 300);
-        if (width !== entry.plot.width) entry.plot.setSize({ width, height: heightFor(entry.el) });
-      }
-    }, 150);
-  }
-  window.addEventListener("resize", resized);
+  // Each chart follows its box: a phone turned, a window resized, or a
+  // layout that settles after the first draw.
+  const watcher = new ResizeObserver((entries) => {
+    for (const e of entries) {
+      const entry = charts.get(e.target.id);
+      if (!entry || !entry.plot) continue;
+      const width = Math.max(200, Math.floor(e.contentRect.width) || 300);
+      const height = heightFor(entry.el);
+      if (width !== entry.plot.width || height !== entry.plot.height)
+        entry.plot.setSize({ width, height });
+    }
+  });
   window.matchMedia("(prefers-color-scheme: dark)").addEventListener("change", redrawAll);
 
   // Puts null between points further apart than `gap` seconds, so a pause
