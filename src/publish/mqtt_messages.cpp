@@ -229,14 +229,7 @@ std::string jsonNumber(double value) {
 }
 
 std::string alarmSlug(AlarmKind kind) {
-    std::string slug(alarmName(kind));
-    for (char& c : slug) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        else if (c == ' ')
-            c = '_';
-    }
-    return slug;
+    return std::string(alarmId(kind));
 }
 
 std::string deviceId(std::string_view topic) {

@@ -3,6 +3,8 @@
 #include "platform/files.h"
 #include "recording/log_record.h"
 #include "station/station.h"
+#include "store/alarm_events.h"
+#include "trends/turbine_store.h"
 
 namespace korvane {
 
@@ -16,6 +18,11 @@ LiveParts::LiveParts(LivePartsSetup setup)
     alarmSetup.appFolder = setup_.appFolder;
     alarmSetup.clock = setup_.clock;
     alarmSetup.numberFormat = setup_.numberFormat;
+    // Alarms active when Korvane last stopped are active again at once,
+    // without a second raise.
+    alarmSetup.lastEvents = latestAlarmEvents(recorder_->store());
+    alarmSetup.outputIndex = [index = sevenDayOutputIndexSource(setup_.appFolder, clock)](
+                                 const LiveTime&) { return index(); };
     alarms_ = std::make_unique<AlarmMonitor>(std::move(alarmSetup));
 
     // Off until mqtt.cfg turns it on.
@@ -24,6 +31,7 @@ LiveParts::LiveParts(LivePartsSetup setup)
     publishSetup.clock = setup_.clock;
     publishSetup.numberFormat = setup_.numberFormat;
     publisher_ = std::make_unique<Publisher>(std::move(publishSetup));
+    publisher_->setActiveAlarms(alarms_->activeAlarms());
 
     // Raises and clears go into the store beside the minutes, and out.
     alarms_->setEventRecorder([this](const AlarmEvent& e) {

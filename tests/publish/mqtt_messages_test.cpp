@@ -110,7 +110,8 @@ TEST(MqttMessages, DiscoveryDescribesEveryEntityOfOneDevice) {
                           b + "load_on/config", b + "alarm_battery_low/config",
                           b + "alarm_battery_high/config", b + "alarm_current_high/config",
                           b + "alarm_rpm_high/config", b + "alarm_wind_high/config",
-                          b + "alarm_no_data/config", b + "alarm_log_not_written/config"}));
+                          b + "alarm_no_data/config", b + "alarm_log_not_written/config",
+                          b + "alarm_output_low/config"}));
     const std::string device =
         R"("device":{"identifiers":["korvane_shed"],"name":"Korvane korvane/shed",)"
         R"("model":"Korvane","manufacturer":"Korvane","sw_version":"0.1.0"}})";

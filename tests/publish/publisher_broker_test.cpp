@@ -66,6 +66,21 @@ TEST_F(PublisherBroker, StateRecordsAlarmsAndAvailabilityArriveAsPublished) {
     EXPECT_EQ(sub.payloads("korvane/shed/availability").back(), "offline");
 }
 
+TEST_F(PublisherBroker, AlarmsActiveAtTheStartAreOnFromTheFirstConnection) {
+    TestBroker broker(dir.path());
+    ASSERT_TRUE(broker.start());
+    TestSubscriber sub(broker.port(), "korvane/shed/alarm/+");
+    ASSERT_TRUE(sub.waitSubscribed());
+    writeConfig(config(broker.port()));
+    auto p = publisher(std::make_unique<MemoryOutboxStorage>());
+    std::array<bool, kAlarmKindCount> active{};
+    active[static_cast<std::size_t>(AlarmKind::BatteryLow)] = true;
+    p->setActiveAlarms(active);
+    ASSERT_TRUE(spinUntil([&] { return sub.payloads("korvane/shed/alarm/no_data").size() == 1; }));
+    EXPECT_EQ(sub.payloads("korvane/shed/alarm/battery_low"), std::vector<std::string>{"ON"});
+    EXPECT_EQ(sub.payloads("korvane/shed/alarm/battery_high"), std::vector<std::string>{"OFF"});
+}
+
 TEST_F(PublisherBroker, DiscoveryAnnouncesOneDeviceAndWithdrawsItWhenTurnedOff) {
     TestBroker broker(dir.path());
     ASSERT_TRUE(broker.start());

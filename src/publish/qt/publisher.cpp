@@ -275,6 +275,15 @@ void Publisher::alarmEvent(const AlarmEvent& event) {
     publishNow({alarmStateTopic(settings_.topic, event.kind), alarmOn_[i] ? "ON" : "OFF", 1, true});
 }
 
+void Publisher::setActiveAlarms(const std::array<bool, kAlarmKindCount>& active) {
+    alarmOn_ = active;
+    if (!settings_.enabled || !client_->isConnected())
+        return;
+    for (std::size_t i = 0; i < kAlarmKindCount; ++i)
+        publishNow({alarmStateTopic(settings_.topic, static_cast<AlarmKind>(i)),
+                    alarmOn_[i] ? "ON" : "OFF", 1, true});
+}
+
 void Publisher::started(double totalWh, const LiveTime& when) {
     energyTodayWh_ = totalWh;
     energyDay_ = when.day;

@@ -66,6 +66,10 @@ public:
 
     // An alarm raised or cleared (from the alarm monitor's event recorder).
     void alarmEvent(const AlarmEvent& event);
+    // The alarms active at the start (the alarm monitor restores them from
+    // the store), so the retained ON/OFF topics are right from the first
+    // connection instead of "OFF" until the next event.
+    void setActiveAlarms(const std::array<bool, kAlarmKindCount>& active);
 
     void started(double totalWh, const LiveTime& when) override;
     void packetDecoded(const Reading& reading, const LiveTime& when) override;
