@@ -23,10 +23,6 @@ int dateOf(std::chrono::sys_days d) {
 
 } // namespace
 
-int addDays(int date, int days) {
-    return dateOf(daysOf(date) + std::chrono::days(days));
-}
-
 int daysBetween(int from, int to) {
     return static_cast<int>((daysOf(to) - daysOf(from)).count());
 }

@@ -2,6 +2,8 @@
 // The date range the Trends window shows: local dates yyyymmdd (as the
 // store keeps them), both ends included.
 
+#include "store/day_date.h" // addDays
+
 #include <optional>
 #include <vector>
 
@@ -20,8 +22,6 @@ constexpr int dateNumber(int year, int month, int day) {
     return year * 10000 + month * 100 + day;
 }
 
-// The date `days` days after (before, when negative) `date`.
-int addDays(int date, int days);
 // Days from `from` to `to`: 0 for the same date, negative when `to` is earlier.
 int daysBetween(int from, int to);
 // Local midnight of the date as seconds since 1970-01-01 counted in whole

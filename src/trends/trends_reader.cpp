@@ -18,7 +18,7 @@ std::int64_t localDayStartUtc(int date) {
 }
 
 std::optional<std::vector<AlarmEventRow>> TrendsReader::alarms(DateRange range) {
-    if (!store_)
+    if (!followStore())
         return std::nullopt;
     // The day after the last one, found through mktime's normalising so
     // month ends and leap days need no rules here.
@@ -72,8 +72,24 @@ std::optional<DateRange> TrendsReader::storedSpan() {
     return DateRange{all->front().date, all->back().date};
 }
 
-const std::vector<DayTotal>* TrendsReader::days(DateRange range) {
+bool TrendsReader::followStore() {
+    if (!store_ || !store_->movedAway())
+        return store_ != nullptr;
+    // The recorder set a damaged file aside and started a new one: what was
+    // read from the old one is forgotten, and the new one is read from now on.
+    daysRange_.reset();
+    pointsRange_.reset();
+    for (auto& kept : minutes_)
+        kept.reset();
+    auto opened = HistoryStore::open(path_, 0, HistoryStore::OpenCheck::Quick);
+    store_ = std::move(opened.store);
     if (!store_)
+        fail(opened.result);
+    return store_ != nullptr;
+}
+
+const std::vector<DayTotal>* TrendsReader::days(DateRange range) {
+    if (!followStore())
         return nullptr;
     if (daysRange_ == range)
         return &days_;
@@ -89,7 +105,7 @@ const std::vector<DayTotal>* TrendsReader::days(DateRange range) {
 }
 
 const std::vector<WindPowerPoint>* TrendsReader::points(DateRange range) {
-    if (!store_)
+    if (!followStore())
         return nullptr;
     if (pointsRange_ == range)
         return &points_;
@@ -109,7 +125,7 @@ const std::vector<WindPowerPoint>* TrendsReader::points(DateRange range) {
 namespace korvane {
 
 const std::vector<TurbineMinute>* TrendsReader::turbineMinutes(DateRange range) {
-    if (!store_)
+    if (!followStore())
         return nullptr;
     for (auto& kept : minutes_)
         if (kept && kept->range == range) {

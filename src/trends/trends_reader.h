@@ -1,7 +1,9 @@
 #pragma once
 // What the Trends window reads: korvane.db opened on its own connection
 // only when it already exists (never created here), and the daily totals
-// and wind/power pairs of a range, kept until the range changes.
+// and wind/power pairs of a range, kept until the range changes.  A store
+// set aside and replaced while the window is open is followed: the next
+// read reopens it at its path.
 
 #include "date_range.h"
 #include "store/history_store.h"
@@ -54,6 +56,9 @@ public:
 
 private:
     void fail(const StoreResult& r);
+    // The connection, reopened when the file at the path is no longer the
+    // one it has open; false when there is none.
+    bool followStore();
 
     Status status_ = Status::Ok;
     std::string problem_;

@@ -4,6 +4,9 @@
 #include "store_fixture.h"
 #include "support/temp_dir.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace korvane {
@@ -53,6 +56,29 @@ TEST(TrendsReader, ReadsTheRangesDaysAndPairs) {
     ASSERT_EQ(points->size(), 2u);
     EXPECT_DOUBLE_EQ((*points)[1].wind, 5);
     EXPECT_DOUBLE_EQ((*points)[1].watts, 150);
+}
+
+TEST(TrendsReader, AStoreSetAsideIsFollowedAndItsMinutesReadAfresh) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    test::TempDir dir;
+    test::writeMinutes(dir.file("korvane.db"), {minuteOf(20260301, 600, 4, 100, 1.5)});
+    TrendsReader reader(dir.path());
+    const DateRange march{20260301, 20260331};
+    ASSERT_NE(reader.days(march), nullptr);
+    ASSERT_EQ(reader.turbineMinutes(march)->size(), 1u);
+    EXPECT_FLOAT_EQ((*reader.turbineMinutes(march))[0].watts, 100);
+
+    // What the recorder does with a damaged file: rename it, start anew.
+    ASSERT_EQ(::rename(dir.file("korvane.db").c_str(), dir.file("korvane-corrupt.db").c_str()), 0);
+    test::writeMinutes(dir.file("korvane.db"),
+                       {minuteOf(20260302, 0, 6, 250, 3), minuteOf(20260302, 1, 6, 260, 3)});
+    const auto* days = reader.days(march);
+    ASSERT_NE(days, nullptr);
+    ASSERT_EQ(days->size(), 1u);
+    EXPECT_EQ((*days)[0].date, 20260302);
+    ASSERT_EQ(reader.turbineMinutes(march)->size(), 2u);
+    EXPECT_EQ((*reader.turbineMinutes(march))[0].date, 20260302);
 }
 
 } // namespace

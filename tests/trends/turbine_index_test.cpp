@@ -15,8 +15,7 @@
 namespace korvane {
 namespace {
 
-TurbineMinute minute(int date, double wind, double watts, double volts = 12.5,
-                     double loadOnS = 0) {
+TurbineMinute minute(int date, double wind, double watts, double volts = 12.5, double loadOnS = 0) {
     return {date, static_cast<float>(wind), static_cast<float>(watts), static_cast<float>(volts),
             static_cast<float>(loadOnS)};
 }
