@@ -119,9 +119,10 @@ void BatteryTab::render(const TabContext& c) {
             auto* l = new QLineSeries;
             u->append({{s.from, *d.voltsMax}, {s.to, *d.voltsMax}});
             l->append({{s.from, *d.voltsMin}, {s.to, *d.voltsMin}});
-            const QString until = fromLocal8(c.timeFormats.shortTime(
-                QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(s.to)).time().hour(),
-                QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(s.to)).time().minute()));
+            // Named by the start of its last minute, as the clock showed it.
+            const QTime last =
+                QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(s.to) - 60000).time();
+            const QString until = fromLocal8(c.timeFormats.shortTime(last.hour(), last.minute()));
             bands.append(band(u, l, QStringLiteral("Today so far (to %1)").arg(until), todayFill,
                               todayEdge));
             continue;
@@ -193,6 +194,8 @@ void BatteryTab::render(const TabContext& c) {
         line->attachAxis(w);
     }
     w->applyNiceNumbers();
+    if (bandDays_ > 0)
+        volts->applyNiceNumbers();
     page_->showChart();
 }
 

@@ -4,8 +4,6 @@
 #include "platform/time_formats.h"
 #include "trends/date_range.h"
 
-#include <QAbstractAxis>
-#include <QAbstractSeries>
 #include <QDate>
 #include <QDateTime>
 #include <QLabel>
@@ -13,12 +11,20 @@
 
 namespace korvane {
 
-ChartPage::ChartPage(const QString& name, QWidget* parent) : QWidget(parent) {
-    setObjectName(name);
+namespace {
+
+QChart* newChart() {
     auto* chart = new QChart;
     chart->legend()->setAlignment(Qt::AlignBottom);
     chart->setMargins(QMargins(4, 4, 4, 4));
-    view_ = new QChartView(chart, this);
+    return chart;
+}
+
+} // namespace
+
+ChartPage::ChartPage(const QString& name, QWidget* parent) : QWidget(parent) {
+    setObjectName(name);
+    view_ = new QChartView(newChart(), this);
     view_->setObjectName(name + QStringLiteral("View"));
     view_->setRenderHint(QPainter::Antialiasing);
     message_ = new QLabel(this);
@@ -32,13 +38,13 @@ ChartPage::ChartPage(const QString& name, QWidget* parent) : QWidget(parent) {
 }
 
 void ChartPage::clear() {
-    QChart* c = chart();
-    c->removeAllSeries();
-    for (QAbstractAxis* axis : c->axes()) {
-        c->removeAxis(axis);
-        delete axis;
-    }
-    c->zoomReset();
+    // A fresh chart each time: axes removed from a chart that stays can
+    // leave their labels painted under the new ones (seen with Qt 6.4 on a
+    // change from a bar a month to a bar a week).  The old one may be the
+    // sender of the signal that brought us here, so it goes later.
+    QChart* old = view_->chart();
+    view_->setChart(newChart());
+    old->deleteLater();
 }
 
 void ChartPage::showChart() {

@@ -18,7 +18,8 @@ public:
     QChart* chart() const { return view_->chart(); }
     QChartView* view() const { return view_; }
 
-    // Removes every series and axis, ready for a new drawing.
+    // An empty chart in place of the old, ready for a new drawing; chart()
+    // afterwards is the new one.
     void clear();
     void showChart();
     void showMessage(const QString& text);

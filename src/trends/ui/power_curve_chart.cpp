@@ -48,65 +48,31 @@ PowerCurveSeries drawPowerCurve(QChart* chart, const PowerCurveView& view,
     scatter->setPointsVisible(true);
     scatter->replace(dots);
 
-    auto* line = new QLineSeries;
-    line->setName(labels.estimated ? QStringLiteral("Mean output per bin of 3 minutes or more")
-                                   : QStringLiteral("Mean watts per bin of 3 minutes or more"));
-    line->setPen(QPen(kBinColour, 2));
-    auto* solid = new QScatterSeries;
-    solid->setName(QStringLiteral("Bin mean"));
-    solid->setMarkerSize(9);
-    solid->setColor(kBinColour);
-    solid->setBorderColor(kBinColour);
-    auto* hollow = new QScatterSeries;
-    hollow->setName(QStringLiteral("Bin of fewer than 3 minutes (unreliable)"));
-    hollow->setMarkerSize(9);
-    hollow->setBrush(Qt::NoBrush);
-    hollow->setPen(QPen(kBinColour, 1.5));
-    for (const CurveBin& b : view.bins) {
-        if (b.reliable) {
-            line->append(b.windMid(), b.meanWatts);
-            solid->append(b.windMid(), b.meanWatts);
-        } else {
-            hollow->append(b.windMid(), b.meanWatts);
-        }
-    }
-    for (QAbstractSeries* s :
-         {static_cast<QAbstractSeries*>(scatter), static_cast<QAbstractSeries*>(line),
-          static_cast<QAbstractSeries*>(solid), static_cast<QAbstractSeries*>(hollow)})
-        chart->addSeries(s);
-
+    chart->addSeries(scatter);
+    // Below 0 the axis reaches only as far as a bin's mean: a few minutes
+    // of a load switched mid-gust would otherwise squash the curve.
     double xMax = 0, yMin = 0, yMax = 0;
     for (const WindPowerPoint& p : view.points) {
         xMax = std::max(xMax, p.wind);
-        yMin = std::min(yMin, p.watts);
         yMax = std::max(yMax, p.watts);
     }
-    double xAxis = view.bins.empty() ? 1.0 : std::max(1.0, std::ceil(view.bins.back().windTo));
-    for (const CurveBin& b : view.referenceBins)
-        xAxis = std::max(xAxis, std::ceil(b.windTo));
-
-    if (view.hasMaker) {
-        auto* maker = new QLineSeries;
-        maker->setName(QStringLiteral("Maker's curve"));
-        maker->setPen(QPen(kMakerColour, 1.5, Qt::DashLine));
-        for (const CurvePoint& p : turbine.maker) {
-            maker->append(p.wind, p.watts);
-            if (p.wind <= xAxis)
-                yMax = std::max(yMax, p.watts);
-        }
-        yMax = std::max(yMax, curveWattsAt(turbine.maker, xAxis));
-        chart->addSeries(maker);
-    }
+    for (const CurveBin& b : view.bins)
+        yMin = std::min(yMin, b.meanWatts);
+    // Calm bins a watt below 0 are noise, not worth a whole tick of axis.
+    if (yMin > -0.03 * yMax)
+        yMin = 0;
+    // The reference goes under the range's bins, which it often all but
+    // covers when the turbine is as good as it was.
     if (!view.referenceBins.empty()) {
         auto* refLine = new QLineSeries;
         refLine->setName(labels.reference);
-        refLine->setPen(QPen(kReferenceColour, 2));
+        refLine->setPen(QPen(kReferenceColour, 1.5));
         auto* refBins = new QScatterSeries;
         refBins->setName(labels.reference + QStringLiteral(" bins"));
         refBins->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-        refBins->setMarkerSize(7);
-        refBins->setColor(kReferenceColour);
-        refBins->setBorderColor(kReferenceColour);
+        refBins->setMarkerSize(6);
+        refBins->setBrush(Qt::white);
+        refBins->setPen(QPen(kReferenceColour, 1.5));
         for (const CurveBin& b : view.referenceBins) {
             if (!b.reliable)
                 continue;
@@ -121,6 +87,47 @@ PowerCurveSeries drawPowerCurve(QChart* chart, const PowerCurveView& view,
             marker->setVisible(false);
     }
 
+    auto* line = new QLineSeries;
+    line->setName(QStringLiteral("Bin means"));
+    line->setPen(QPen(kBinColour, 2));
+    auto* solid = new QScatterSeries;
+    solid->setName(QStringLiteral("Bin mean"));
+    solid->setMarkerSize(9);
+    solid->setColor(kBinColour);
+    solid->setBorderColor(kBinColour);
+    auto* hollow = new QScatterSeries;
+    hollow->setName(QStringLiteral("Under 3 minutes"));
+    hollow->setMarkerSize(9);
+    hollow->setBrush(Qt::NoBrush);
+    hollow->setPen(QPen(kBinColour, 1.5));
+    for (const CurveBin& b : view.bins) {
+        if (b.reliable) {
+            line->append(b.windMid(), b.meanWatts);
+            solid->append(b.windMid(), b.meanWatts);
+        } else {
+            hollow->append(b.windMid(), b.meanWatts);
+        }
+    }
+    for (QAbstractSeries* s :
+         {static_cast<QAbstractSeries*>(line), static_cast<QAbstractSeries*>(solid),
+          static_cast<QAbstractSeries*>(hollow)})
+        chart->addSeries(s);
+    double xAxis = view.bins.empty() ? 1.0 : std::max(1.0, std::ceil(view.bins.back().windTo));
+    for (const CurveBin& b : view.referenceBins)
+        xAxis = std::max(xAxis, std::ceil(b.windTo));
+
+    if (view.hasMaker) {
+        auto* maker = new QLineSeries;
+        maker->setName(QStringLiteral("Maker's curve"));
+        maker->setPen(QPen(kMakerColour, 2, Qt::DashLine));
+        for (const CurvePoint& p : turbine.maker) {
+            maker->append(p.wind, p.watts);
+            if (p.wind <= xAxis)
+                yMax = std::max(yMax, p.watts);
+        }
+        yMax = std::max(yMax, curveWattsAt(turbine.maker, xAxis));
+        chart->addSeries(maker);
+    }
     auto* x = new QValueAxis;
     x->setTitleText(QStringLiteral("Mean wind speed (%1)").arg(labels.windUnits));
     x->setRange(0, xAxis);

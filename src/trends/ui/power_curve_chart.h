@@ -25,9 +25,9 @@ struct PowerCurveSeries {
     QScatterSeries* hollow = nullptr; // the others
 };
 
-// Adds the series in this order: minutes, bin line, solid bins, hollow
-// bins, then the maker's curve and the reference line and its bins when
-// there are any.  `chart` must be empty.
+// Adds the series in this order: the minutes, the reference line and its
+// bins when there is a reference, the bin line, the solid and the hollow
+// bins, and the maker's curve when there is one.  `chart` must be empty.
 PowerCurveSeries drawPowerCurve(QChart* chart, const PowerCurveView& view,
                                 const TurbineSettings& turbine, const QList<QPointF>& dots,
                                 const PowerCurveLabels& labels);

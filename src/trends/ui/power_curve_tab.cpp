@@ -91,13 +91,15 @@ PowerCurveTab::PowerCurveTab(QWidget* parent) : QWidget(parent) {
     binTable_->setRootIsDecorated(false);
     binTable_->setUniformRowHeights(true);
     binTable_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    binTable_->header()->setStretchLastSection(false);
+    binTable_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* side = new QVBoxLayout;
     side->addWidget(makerIndex_);
     side->addWidget(referenceIndex_);
     side->addWidget(binTable_, 1);
     auto* sidePanel = new QWidget(this);
     sidePanel->setLayout(side);
-    sidePanel->setFixedWidth(250);
+    sidePanel->setFixedWidth(280);
     side->setContentsMargins(0, 0, 0, 0);
 
     auto* controls = new QHBoxLayout;
@@ -245,28 +247,28 @@ QString PowerCurveTab::referenceIndexText() const {
 void PowerCurveTab::fillBinTable() {
     binTable_->clear();
     const QString units = fromLocal8(windUnits_);
-    binTable_->setHeaderLabels({QStringLiteral("Wind (%1)").arg(units), QStringLiteral("Minutes"),
-                                QStringLiteral("Mean W"), QStringLiteral("% maker"),
-                                QStringLiteral("% ref")});
+    binTable_->setHeaderLabels({QStringLiteral("Wind (%1)").arg(units), QStringLiteral("Mean W"),
+                                QStringLiteral("% maker"), QStringLiteral("% ref")});
     QList<QTreeWidgetItem*> items;
     for (std::size_t i = 0; i < view_.bins.size(); ++i) {
         const CurveBin& b = view_.bins[i];
         QStringList cells{
             fromLocal8(formatGeneral(b.windFrom, fmt_) + "-" + formatGeneral(b.windTo, fmt_)),
-            QString::number(b.minutes),
             number(b.meanWatts, 1, fmt_),
             {},
             {}};
         if (view_.makerWatts[i])
-            cells[3] = number(100 * b.meanWatts / *view_.makerWatts[i], 0, fmt_);
+            cells[2] = number(100 * b.meanWatts / *view_.makerWatts[i], 0, fmt_);
         if (const CurveBin* ref = binAt(view_.referenceBins, b.windMid());
             ref && ref->reliable && ref->meanWatts > 0)
-            cells[4] = number(100 * b.meanWatts / ref->meanWatts, 0, fmt_);
+            cells[3] = number(100 * b.meanWatts / ref->meanWatts, 0, fmt_);
         auto* item = new QTreeWidgetItem(cells);
-        for (int col = 1; col < 5; ++col)
+        for (int col = 1; col < 4; ++col)
             item->setTextAlignment(col, Qt::AlignRight | Qt::AlignVCenter);
+        // A bin of few minutes says little: its row is greyed, as its dot is hollow.
         if (!b.reliable)
-            item->setForeground(2, QColor(150, 150, 150));
+            for (int col = 0; col < 4; ++col)
+                item->setForeground(col, QColor(150, 150, 150));
         items.append(item);
     }
     binTable_->addTopLevelItems(items);

@@ -43,7 +43,7 @@ Trends::Trends(TrendsServices services, QWidget* parent)
     setObjectName(QStringLiteral("Trends"));
     setWindowTitle(QStringLiteral("Trends"));
     setModal(true);
-    resize(860, 560);
+    resize(960, 600);
     windUnits_ = loadProgramConfig(services_.appFolder).WSUnits;
     turbineConfig_ = loadTurbineConfig(services_.appFolder);
     turbine_ = turbineSettings(turbineConfig_);
