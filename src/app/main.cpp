@@ -80,6 +80,7 @@ int main(int argc, char** argv) {
                                           parts.reloadPublishing();
                                       }});
 
+    services.batteryLevels = [&parts] { return parts.alarms().batteryLevels(); };
     korvane::Tavrel window(station, services);
     window.show();
     const std::string today = korvane::dayKey(clock.now());

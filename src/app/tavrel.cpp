@@ -203,6 +203,40 @@ void Tavrel::showPacket() {
     const QString caption = fromLocal8(liveCaption(live, services_.numberFormat));
     if (windowTitle() != caption)
         setWindowTitle(caption);
+    showBattery();
+}
+
+void Tavrel::showBattery() {
+    const Reading& live = station_->liveReading();
+    const BatteryLevels levels =
+        services_.batteryLevels ? services_.batteryLevels() : BatteryLevels{};
+    const BatteryLine line = batteryLine(live.volts, live.amps, levels, services_.numberFormat);
+    const QString text = fromLocal8(line.text);
+    const char* colour = "rgb(150, 255, 150)";
+    switch (line.tone) {
+    case BatteryTone::Low:
+        colour = "rgb(255, 150, 140)";
+        break;
+    case BatteryTone::Fair:
+        colour = "rgb(255, 225, 120)";
+        break;
+    case BatteryTone::NearlyFull:
+        colour = "rgb(150, 220, 255)";
+        break;
+    case BatteryTone::Good:
+        break;
+    }
+    // Light text on a dark strip: readable on the window's mid grey, where a
+    // coloured text alone would not be.  Grey while the values are stale.
+    const QString style =
+        QString("QLabel { background: rgb(40, 40, 40); color: %1; font-weight: bold; "
+                "padding: 2px 6px; }")
+            .arg(readingsStale_ ? "rgb(170, 170, 170)" : colour);
+    if (BatteryState->text() != text)
+        BatteryState->setText(text);
+    if (BatteryState->styleSheet() != style)
+        BatteryState->setStyleSheet(style);
+    BatteryState->setVisible(true);
 }
 
 void Tavrel::showRecord() {

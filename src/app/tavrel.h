@@ -3,6 +3,7 @@
 // list, the lamps, the logging controls, the status lines and the buttons to
 // the other windows.
 
+#include "alarms/battery_line.h"
 #include "app/child_windows.h"
 #include "monitor/live_display.h"
 #include "platform/messages.h"
@@ -48,6 +49,9 @@ struct TavrelServices {
     ChildWindows* windows = nullptr; // null: the program's own dialogs
     // Buttons below "Show Logs", in this order.
     std::vector<WindowButton> windowButtons;
+    // The levels of the battery line under the readings (alarms.cfg);
+    // null: the defaults for a 12 V lead-acid bank.
+    std::function<BatteryLevels()> batteryLevels;
 };
 
 class Tavrel : public QWidget {
@@ -90,6 +94,7 @@ private:
     void showRecord();
     void showLogging(bool running);
     void showRows(const std::vector<ReadingRow>& rows);
+    void showBattery();
     void lightLamp(QPushButton* lamp, bool& lit);
     static void setLampColour(QPushButton* lamp, const QColor& colour);
     void updatePortStatus();
@@ -116,6 +121,7 @@ private:
     QPushButton* BlinkLog = nullptr;
     QTreeWidget* ListView1 = nullptr;
     QLabel* txtMode = nullptr;
+    QLabel* BatteryState = nullptr; // the battery in plain words, after the first packet
     QLabel* PortStatus = nullptr;
     QLabel* LogStatus = nullptr;
     QLabel* SinkStatus = nullptr;  // one line per live sink with something to say

@@ -86,6 +86,11 @@ void Tavrel::buildControls() {
     // the window lay itself out again each time.
     txtMode->setFixedSize(QFontMetrics(modeFont).boundingRect("On Load").size() + QSize(8, 4));
 
+    BatteryState = new QLabel(this);
+    BatteryState->setObjectName("BatteryState");
+    BatteryState->setToolTip("From the amps and the volts; the levels are set under Alarms");
+    BatteryState->hide();
+
     auto* title = whiteLabel("Korvane", this);
     title->setObjectName("Title");
     QFont titleFont("Palatino Linotype", 18);
@@ -143,6 +148,7 @@ void Tavrel::buildControls() {
     auto* left = new QVBoxLayout;
     left->addWidget(title);
     left->addLayout(readings, 1);
+    left->addWidget(BatteryState, 0, Qt::AlignLeft);
     left->addWidget(txtMode);
 
     // Right: the commands.

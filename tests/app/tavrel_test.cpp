@@ -356,3 +356,21 @@ TEST(MainWindowBadFiles, AnySettingsFileStartsAWorkingWindow) {
 
 } // namespace
 } // namespace korvane::test
+
+namespace korvane::test {
+namespace {
+
+TEST(MainWindowBattery, SaysWhichWayTheCurrentFlowsOnceDataCame) {
+    MainWindowFixture f;
+    f.start();
+    auto* line = f.child<QLabel>("BatteryState");
+    EXPECT_FALSE(line->isVisibleTo(f.window.get())); // nothing known before a packet
+    f.port->receive("[<V>512</V><I>130</I>]");
+    EXPECT_TRUE(line->isVisibleTo(f.window.get()));
+    EXPECT_EQ(line->text().toStdString(), "Charging: 1.5 A in, battery good");
+    f.port->receive("[<V>480</V><I>92</I>]"); // 12 V, -0.4 A
+    EXPECT_EQ(line->text().toStdString(), "Discharging: 0.4 A out, battery part charged");
+}
+
+} // namespace
+} // namespace korvane::test
