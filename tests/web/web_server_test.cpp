@@ -247,6 +247,27 @@ TEST_F(WebServerTest, HostileClientsLeaveThePageAndLiveValuesWorkingForOthers) {
     dribble.join();
 }
 
+TEST_F(WebServerTest, ServesOnIpv6Loopback) {
+    WebSettings s{true, "::1", 0, ""};
+    const std::string problem = server.start(s, dir.path(), dir.file("korvane.db"), board);
+    if (problem == "::1 is not an address of this computer")
+        GTEST_SKIP() << "this machine has no IPv6 loopback";
+    ASSERT_EQ(problem, "");
+    EXPECT_EQ(server.statusText(), "Web: http://[::1]:" + std::to_string(server.port()) + "/");
+    const int fd = ::socket(AF_INET6, SOCK_STREAM, 0);
+    sockaddr_in6 a{};
+    a.sin6_family = AF_INET6;
+    a.sin6_port = htons(static_cast<std::uint16_t>(server.port()));
+    a.sin6_addr = in6addr_loopback;
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    const std::string request = "GET /api/live HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+    ASSERT_EQ(::send(fd, request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+    char buf[64] = {};
+    ASSERT_GT(::recv(fd, buf, sizeof buf - 1, MSG_WAITALL), 12);
+    EXPECT_EQ(std::string(buf).rfind("HTTP/1.1 200", 0), 0u) << buf;
+    ::close(fd);
+}
+
 TEST_F(WebServerTest, StartSaysWhyItCannotListenAndStopEndsOpenStreams) {
     // A port someone else holds.
     const int other = ::socket(AF_INET, SOCK_STREAM, 0);
