@@ -15,6 +15,7 @@
 #include "station/station.h"
 #include "store/day_date.h"
 #include "trends/ui/open_trends.h"
+#include "web/ui/web_dialog.h"
 
 #include <QApplication>
 
@@ -90,5 +91,10 @@ int main(int argc, char** argv) {
                      [&] { parts.storeSink().setImportProblem(import.problem()); });
     if (import.finished())
         parts.storeSink().setImportProblem(import.problem());
-    return app.exec();
+    const int status = app.exec();
+    station.shutDown();
+    // Nobody may be at the screen to read a message box by now.
+    for (const std::string& note : parts.exitNotes())
+        std::fprintf(stderr, "korvane: %s\n", note.c_str());
+    return status;
 }

@@ -52,6 +52,8 @@ struct TavrelServices {
     // The levels of the battery line under the readings (alarms.cfg);
     // null: the defaults for a 12 V lead-acid bank.
     std::function<BatteryLevels()> batteryLevels;
+    // Where the web dashboard answers (empty while it does not); null: none.
+    std::function<std::vector<std::string>()> webAddresses;
 };
 
 class Tavrel : public QWidget {
@@ -122,6 +124,7 @@ private:
     QTreeWidget* ListView1 = nullptr;
     QLabel* txtMode = nullptr;
     QLabel* BatteryState = nullptr; // the battery in plain words, after the first packet
+    QLabel* WebAddress = nullptr;   // where the dashboard answers, when it runs
     QLabel* PortStatus = nullptr;
     QLabel* LogStatus = nullptr;
     QLabel* SinkStatus = nullptr;  // one line per live sink with something to say

@@ -105,8 +105,9 @@ void Tavrel::buildControls() {
     logging->setFont(loggingFont);
     auto* interval = whiteLabel("Interval", this);
     auto* seconds = whiteLabel("Seconds", this);
-    auto* webAddress = whiteLabel(QString(), this);
-    webAddress->setObjectName("WebAddress");
+    WebAddress = whiteLabel(QString(), this);
+    WebAddress->setObjectName("WebAddress");
+    WebAddress->setTextInteractionFlags(Qt::TextSelectableByMouse);
     PortStatus = whiteLabel(QString(), this);
     PortStatus->setObjectName("PortStatus");
     QFont small = PortStatus->font();
@@ -183,7 +184,7 @@ void Tavrel::buildControls() {
     root->addWidget(AlarmBanner);
     root->addLayout(top, 1);
     root->addLayout(log);
-    root->addWidget(webAddress);
+    root->addWidget(WebAddress);
     root->addWidget(PortStatus);
     root->addWidget(LogStatus);
     root->addWidget(SinkStatus);

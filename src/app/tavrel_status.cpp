@@ -39,6 +39,14 @@ void showLines(QLabel* label, const std::vector<std::string>& lines) {
 void Tavrel::updateSinkStatus() {
     showLines(SinkStatus, station_->sinkStatusLines());
     showLines(AlarmBanner, station_->bannerLines());
+    if (services_.webAddresses) {
+        std::string text;
+        for (const std::string& url : services_.webAddresses())
+            text += (text.empty() ? "Web dashboard: " : "  ") + url;
+        const QString shown = QString::fromUtf8(text.c_str());
+        if (WebAddress->text() != shown)
+            WebAddress->setText(shown);
+    }
 }
 
 void Tavrel::updatePortStatus() {

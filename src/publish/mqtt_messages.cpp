@@ -2,6 +2,7 @@
 
 #include "platform/numbers.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace korvane {
@@ -259,19 +260,21 @@ std::string alarmStateTopic(std::string_view topic, AlarmKind kind) {
 }
 
 MqttMessage stateMessage(std::string_view topic, const Reading& reading, double energyTodayWh,
-                         const LiveTime& when) {
-    const std::string payload = JsonObject()
-                                    .num("volts", reading.volts)
-                                    .num("amps", reading.amps)
-                                    .num("watts", reading.watts)
-                                    .num("rpm", reading.rpm)
-                                    .num("wind", reading.windSpeed)
-                                    .num("mode", reading.mode)
-                                    .raw("load_on", reading.mode == 1 ? "true" : "false")
-                                    .num("energy_today_wh", roundHalfEven(energyTodayWh, 3))
-                                    .str("time", isoUtc(when.utcMs))
-                                    .str("day", when.day)
-                                    .done();
+                         const LiveTime& when, std::optional<double> outputIndex7d) {
+    JsonObject json;
+    json.num("volts", reading.volts)
+        .num("amps", reading.amps)
+        .num("watts", reading.watts)
+        .num("rpm", reading.rpm)
+        .num("wind", reading.windSpeed)
+        .num("mode", reading.mode)
+        .raw("load_on", reading.mode == 1 ? "true" : "false")
+        .num("energy_today_wh", roundHalfEven(energyTodayWh, 3))
+        .str("time", isoUtc(when.utcMs))
+        .str("day", when.day);
+    if (outputIndex7d && std::isfinite(*outputIndex7d))
+        json.num("output_index_7d", roundHalfEven(*outputIndex7d, 1));
+    const std::string payload = json.done();
     return {stateTopic(topic), payload, 0, true};
 }
 

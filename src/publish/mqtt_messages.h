@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,8 +67,10 @@ std::string alarmStateTopic(std::string_view topic, AlarmKind kind);
 // The live values, retained, QoS 0:
 // {"volts":13.52,"amps":4.1,"watts":55.43,"rpm":350.5,"wind":12.3,"mode":1,
 //  "load_on":true,"energy_today_wh":120.5,"time":"...Z","day":"2026_12_8"}
+// With the turbine's 7-day output index known, "output_index_7d" (percent,
+// to 0.1) follows "day".
 MqttMessage stateMessage(std::string_view topic, const Reading& reading, double energyTodayWh,
-                         const LiveTime& when);
+                         const LiveTime& when, std::optional<double> outputIndex7d = std::nullopt);
 
 // A logging tick's record, QoS 1, not retained: the interval peaks, mode and
 // the log line's HH:mm as "local_time", then "time" (UTC) and "day".

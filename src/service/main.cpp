@@ -15,6 +15,7 @@
 #include "service/systemd_notifier.h"
 #include "station/live_parts.h"
 #include "station/station.h"
+#include "web/web_config.h"
 
 #include <QCoreApplication>
 
@@ -92,6 +93,13 @@ int main(int argc, char** argv) {
                     "); running without the one-Korvane-per-folder check");
     korvane::installDefaultSettings(folder);
     korvane::ensureDirectory(korvane::joinPath(folder, "/logs"));
+    // A site without a screen is looked at from elsewhere: the first start
+    // turns the dashboard on for the LAN (web.cfg can turn it off again).
+    int webError = 0;
+    for (const std::string& url : korvane::enableWebOnFirstStart(folder, &webError))
+        log.notice("Web dashboard turned on at the first start: " + url);
+    if (webError != 0)
+        log.warning("Cannot write " + folder + "/web.cfg: " + korvane::errorText(webError));
 
     korvane::SystemClock clock;
     korvane::SystemTimeFormats timeFormats;
@@ -125,13 +133,14 @@ int main(int argc, char** argv) {
         log.warning("Logging is off: nothing is written to logs/ until prog.cfg has "
                     "<LogOn>1</LogOn> (Program Setup's \"Start Logger Automatically?\"); "
                     "then send SIGHUP (systemctl reload korvaned) or restart");
+    for (const std::string& url : parts.web().urls())
+        log.info("Web dashboard: " + url);
     notifier.ready(reporter.statusLine());
 
     korvane::SignalWatcher watcher;
     QObject::connect(&watcher, &korvane::SignalWatcher::terminate, &app, [&](int number) {
         log.notice(std::string("Stopping on ") + (number == SIGINT ? "SIGINT" : "SIGTERM"));
         notifier.stopping();
-        station.shutDown();
         QCoreApplication::exit(0);
     });
     QObject::connect(&watcher, &korvane::SignalWatcher::reload, &app, [&] {
@@ -145,9 +154,12 @@ int main(int argc, char** argv) {
             station.stopLogging();
         parts.reloadAlarms();
         parts.reloadPublishing();
+        parts.reloadWeb();
     });
     const int status = QCoreApplication::exec();
     station.shutDown();
+    for (const std::string& note : parts.exitNotes())
+        log.warning(note);
     log.info("korvaned stopped");
     return status;
 }

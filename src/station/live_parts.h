@@ -1,17 +1,21 @@
 #pragma once
 // Everything that follows the live data in a running Korvane, built the same
 // way by the window program and the service: the history store (korvane.db),
-// the alarms and publishing.  Owns them; the station is given sinks().
+// the alarms, publishing and the web dashboard.  Owns them; the station is
+// given sinks().
 
 #include "alarms/qt/alarm_monitor.h"
 #include "platform/clock.h"
 #include "platform/numbers.h"
 #include "publish/qt/publisher.h"
 #include "station/store_sink.h"
+#include "station/web_link.h"
 #include "store/minute_recorder.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,11 +48,20 @@ public:
     // Settings files changed on disk (a dialog saved, or SIGHUP).
     void reloadAlarms();
     void reloadPublishing();
+    void reloadWeb();
+    // After the sinks were told of the exit: what could not be stored as
+    // usual and where it was kept instead (a pending file beside the store),
+    // for standard error; empty when all went to the store.
+    std::vector<std::string> exitNotes() const;
+    // The turbine's 7-day output index, worked out at most every ten
+    // minutes (it reads a week of minutes from the store).
+    std::optional<double> outputIndex();
 
     MinuteRecorder& recorder() { return *recorder_; }
     StoreSink& storeSink() { return *storeSink_; }
     AlarmMonitor& alarms() { return *alarms_; }
     Publisher& publisher() { return *publisher_; }
+    WebLink& web() { return *web_; }
 
 private:
     LivePartsSetup setup_;
@@ -57,6 +70,11 @@ private:
     std::unique_ptr<StoreSink> storeSink_;
     std::unique_ptr<AlarmMonitor> alarms_;
     std::unique_ptr<Publisher> publisher_;
+    std::unique_ptr<WebLink> web_;
+    std::function<std::optional<double>()> indexSource_;
+    std::optional<double> index_;
+    std::int64_t indexAtMono_ = 0;
+    bool indexKnown_ = false;
 };
 
 } // namespace korvane

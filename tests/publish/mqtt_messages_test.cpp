@@ -80,6 +80,11 @@ TEST(MqttMessages, AStateWithoutLoadSaysSo) {
                               R"("load_on":false,"energy_today_wh":1234.568,)"
                               R"("time":"2026-12-08T14:30:00Z","day":"2026_12_8"})",
                               0, true}));
+    // The turbine's 7-day index follows the day when it is known.
+    EXPECT_EQ(stateMessage("site", {}, 0, t, 87.25).payload,
+              R"({"volts":0,"amps":0,"watts":0,"rpm":0,"wind":0,"mode":0,"load_on":false,)"
+              R"("energy_today_wh":0,"time":"2026-12-08T14:30:00Z","day":"2026_12_8",)"
+              R"("output_index_7d":87.2})");
 }
 
 TEST(MqttMessages, AnAlarmEventCarriesItsNameIdValueAndUnit) {

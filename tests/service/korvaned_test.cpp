@@ -14,6 +14,7 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -76,12 +77,50 @@ private:
     std::vector<std::string> messages_;
 };
 
+// A port nobody listens on now.
+int freePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+// One GET on 127.0.0.1, the whole answer.
+std::string httpGet(int port, const std::string& path) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    timeval timeout{5, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    std::string answer;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        const std::string request = "GET " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+        (void)!::write(fd, request.data(), request.size());
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(fd, buf, sizeof buf)) > 0)
+            answer.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return answer;
+}
+
 struct Site {
     TempDir dir;
     NotifySocket notify{dir.file("notify.sock")};
     QProcess board;
+    int webPort = freePort();
 
     Site() {
+        dir.write("web.cfg", "<Enabled>1</Enabled><Listen>127.0.0.1</Listen><Port>" +
+                                 std::to_string(webPort) + "</Port>");
         ProgramConfig program = defaultProgramConfig();
         program.LogOn = "1";
         program.LogDelay = "10";
@@ -136,6 +175,12 @@ TEST(Korvaned, RunsUnderSystemdAndKeepsTheFolderToItself) {
         << site.notify.lastStatus();
     // The watchdog is kicked at half of WATCHDOG_USEC from the event loop.
     EXPECT_TRUE(pumpUntil([&] { return site.notify.count("WATCHDOG=1") >= 3; }, 5000));
+    // The dashboard serves what the station decoded.
+    const std::string live = httpGet(site.webPort, "/api/live");
+    EXPECT_NE(live.find(R"("has_data":true)"), std::string::npos) << live;
+    EXPECT_NE(live.find("\"port\":\"Port 1: " + site.dir.file("com1") + " (open)\""),
+              std::string::npos)
+        << live;
 
     // A second service and a window on the same folder are both turned away,
     // before they touch the port or a file.

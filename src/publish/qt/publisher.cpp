@@ -31,8 +31,9 @@ Publisher::Publisher(PublisherSetup setup, QObject* parent)
     : QObject(parent), appFolder_(std::move(setup.appFolder)), clock_(*setup.clock),
       fmt_(setup.numberFormat), hostName_(std::move(setup.hostName)),
       connectTimeoutMs_(setup.connectTimeoutMs), exitFlushMs_(setup.exitFlushMs),
-      storage_(std::move(setup.outbox)), waits_(setup.firstRetryMs, setup.maxRetryMs),
-      client_(new MqttClient(this)), retry_(new QTimer(this)), housekeeping_(new QTimer(this)) {
+      storage_(std::move(setup.outbox)), outputIndex_(std::move(setup.outputIndex)),
+      waits_(setup.firstRetryMs, setup.maxRetryMs), client_(new MqttClient(this)),
+      retry_(new QTimer(this)), housekeeping_(new QTimer(this)) {
     if (hostName_.empty())
         hostName_ = QSysInfo::machineHostName().toStdString();
     if (!storage_) {
@@ -222,7 +223,8 @@ bool Publisher::publishState(const Reading& reading, const LiveTime& when) {
         // hold the live values back: only a restart after it could go lower.
         savePublishedEnergy(appFolder_, *publishedEnergy_);
     }
-    publishNow(stateMessage(settings_.topic, reading, wh, when));
+    publishNow(stateMessage(settings_.topic, reading, wh, when,
+                            outputIndex_ ? outputIndex_() : std::nullopt));
     return true;
 }
 
@@ -324,7 +326,7 @@ void Publisher::exiting(const LiveTime&) {
     housekeeping_->stop();
     client_->close();
     if (outbox_)
-        outbox_->retryStorage();
+        exitNote_ = outbox_->close();
 }
 
 std::string Publisher::statusText() const {

@@ -51,6 +51,10 @@ struct PublisherSetup {
     int maxRetryMs = 60000;
     int connectTimeoutMs = 10000;
     int exitFlushMs = 2000; // how long exiting() may wait for acknowledgements
+    // The turbine's 7-day output index (percent), carried in the state
+    // message when known; null: never.  Called for every state message, so
+    // it must be cheap.
+    std::function<std::optional<double>()> outputIndex;
 };
 
 class Publisher final : public QObject, public LiveSink {
@@ -79,6 +83,10 @@ public:
     // Publishes "offline", waits at most exitFlushMs for the outbox and
     // disconnects.  What is still unacknowledged stays in the outbox.
     void exiting(const LiveTime& when) override;
+    // After exiting(): where messages the broker never acknowledged were
+    // kept, when the store could not take them ("... kept in ..."), else
+    // empty.
+    const std::string& exitNote() const { return exitNote_; }
     // "MQTT: connected to host:port", "MQTT: host:port: connection refused;
     // next try in 8 s", followed by "; 1 message refused and set aside" and
     // "; mqtt.cfg: <the refused field>" when so; empty while publishing is off.
@@ -122,6 +130,8 @@ private:
     int exitFlushMs_;
     std::optional<int> farewellMid_; // "offline" sent, not yet acknowledged
     std::unique_ptr<OutboxStorage> storage_;
+    std::function<std::optional<double>()> outputIndex_;
+    std::string exitNote_;
     std::unique_ptr<Outbox> outbox_;
     MqttSettings settings_;
     std::string windUnits_;
