@@ -132,6 +132,14 @@ TEST_F(PowerCurve, MinutesChoiceMakersIndexAndTheBinsOverIt) {
     EXPECT_EQ(tab->makerIndexText(), "Index: 80 % of the maker's curve"); // 132 / 165
     tab->binWidth()->setValue(0.25);
     EXPECT_DOUBLE_EQ(tab->bins()[0].windFrom, 5.5);
+
+    // A file edited by hand into what the dialog refuses is named, not obeyed.
+    TurbineConfig typo = w.turbineConfig();
+    typo.LoadAmps = "-8";
+    ASSERT_TRUE(w.saveTurbine(typo));
+    EXPECT_EQ(tab->makerIndexText(), "turbine.cfg: The load current must be from 0 to 1,000 A (it "
+                                     "is -8 A). The default is used.");
+    EXPECT_DOUBLE_EQ(tab->bins()[0].meanWatts, -60); // no load current: the net watts
 }
 
 TEST_F(PowerCurve, CompareWithKeepsTheReferenceAndGivesItsIndex) {

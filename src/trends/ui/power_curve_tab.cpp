@@ -138,6 +138,7 @@ void PowerCurveTab::render(const TabContext& c) {
     windUnits_ = c.windUnits;
     config_ = c.turbineConfig;
     turbineSettings_ = c.turbine;
+    configProblem_ = fromLocal8(turbineConfigProblem(config_));
     range_ = c.range;
     today_ = c.today;
     {
@@ -212,7 +213,12 @@ QString PowerCurveTab::referenceName() const {
 }
 
 void PowerCurveTab::showIndexes() {
-    if (!view_.hasMaker)
+    // A file edited by hand may hold what the dialog refuses: say so, since
+    // its default is what the curve is drawn with.
+    if (!configProblem_.isEmpty())
+        makerIndex_->setText(
+            QStringLiteral("turbine.cfg: %1 The default is used.").arg(configProblem_));
+    else if (!view_.hasMaker)
         makerIndex_->setText(
             QStringLiteral("No maker's curve: add one with \"Turbine...\" to see an index."));
     else if (view_.makerIndex)

@@ -80,6 +80,7 @@ private:
     std::vector<TurbineMinute> minutes_;
     std::vector<TurbineMinute> referenceMinutes_;
     TurbineConfig config_;
+    QString configProblem_;
     TurbineSettings turbineSettings_;
     DateRange range_;
     int today_ = 0;
