@@ -20,13 +20,17 @@ RawSample BoardModel::step(double dt) {
     rpm_ += (targetRpm - rpm_) * std::min(1.0, dt * 0.8);
     rpm_ = std::max(0.0, rpm_);
 
-    // Charging starts once the alternator voltage beats the battery's.
-    const double charge = rpm_ > 150 ? (rpm_ - 150) * 0.025 : 0.0;
+    // Charging starts once the alternator voltage beats the battery's; what
+    // the turbine makes is power, so a fuller battery takes fewer amps of it.
+    const double chargeWatts = rpm_ > 150 ? (rpm_ - 150) * 0.025 * 13.0 : 0.0;
+    const double charge = chargeWatts / volts_;
     if (volts_ > 14.3)
         loadOn_ = true;
     else if (volts_ < 12.3)
         loadOn_ = false;
-    const double load = loadOn_ ? 9.0 : 0.4;
+    // Everything else on the battery draws 0.4 A all the time; the switched
+    // load draws 9 A more while it is on.
+    const double load = (loadOn_ ? 9.0 : 0.0) + 0.4;
     amps_ = charge - load;
     volts_ += amps_ * dt * 0.004;
     volts_ = std::clamp(volts_, 11.5, 14.6);
