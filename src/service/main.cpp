@@ -91,6 +91,15 @@ int main(int argc, char** argv) {
     if (!lock.held())
         log.warning("Cannot lock " + lock.path() + " (" + lock.error() +
                     "); running without the one-Korvane-per-folder check");
+    // A new folder for the service logs from the start (every 60 s): nobody
+    // is there to press Start.  An existing prog.cfg is never touched.
+    if (!korvane::fileExists(korvane::joinPath(folder, korvane::kProgramConfigFile))) {
+        korvane::ProgramConfig program = korvane::defaultProgramConfig();
+        program.LogOn = "1";
+        if (korvane::saveProgramConfig(folder, program))
+            log.notice("First start: " + folder + "/prog.cfg written with logging on every " +
+                       program.LogDelay + " s");
+    }
     korvane::installDefaultSettings(folder);
     korvane::ensureDirectory(korvane::joinPath(folder, "/logs"));
     // A site without a screen is looked at from elsewhere: the first start
