@@ -1,18 +1,11 @@
 #pragma once
-// Brings the daily logs written before the history store existed into it,
-// one file per turn of the event loop, under a progress dialog with a Cancel
-// button.  Packets, logging and energy go on meanwhile.  A cancelled or
-// interrupted import resumes at the next start; no file is imported twice.
-// Should the recorder set a damaged store aside meanwhile, the import goes
-// on in the new one.
+// The window's import of earlier daily logs: the station's LogImport under a
+// progress dialog with a Cancel button, shown only when the import takes a
+// while.
 
-#include "platform/numbers.h"
-#include "store/history_store.h"
-#include "store/log_importer.h"
+#include "station/log_import.h"
 
 #include <QObject>
-#include <QTimer>
-#include <memory>
 #include <string>
 
 class QProgressDialog;
@@ -23,42 +16,22 @@ namespace korvane {
 class LogImportRunner final : public QObject {
     Q_OBJECT
 public:
-    // Starts importing into the store at `dbPath` (a connection of its own,
-    // so the live minutes never wait for it) when there is anything to do;
-    // otherwise finishes at once.  `today` is the local date (yyyymmdd):
-    // logs dated after tomorrow are left for a start with the clock right.
-    // The dialog shows over `owner`.
+    // As LogImport; the dialog shows over `owner`.
     LogImportRunner(const std::string& dbPath, const std::string& appFolder, int today,
                     NumberFormat fmt, QWidget* owner);
     ~LogImportRunner() override;
 
-    bool finished() const { return finished_; }
-    // What went wrong, if anything (a file that could not be read, a store
-    // that could not be written, logs left alone for their date); empty
-    // when all went well.
-    const std::string& problem() const { return problem_; }
+    bool finished() const { return import_.finished(); }
+    const std::string& problem() const { return import_.problem(); }
 
 signals:
     void done();
 
 private:
-    void step();
-    void advance();
-    void finish();
-    bool openStore();
+    void closeDialog();
 
-    std::unique_ptr<HistoryStore> store_;
-    std::unique_ptr<LogImporter> importer_;
+    LogImport import_;
     QProgressDialog* dialog_ = nullptr;
-    QTimer timer_;
-    std::string dbPath_;
-    std::string appFolder_;
-    int today_ = 0;
-    NumberFormat fmt_;
-    int busyTurns_ = 0;
-    bool finished_ = false;
-    bool stepping_ = false;
-    std::string problem_;
 };
 
 } // namespace korvane

@@ -7,6 +7,7 @@
 #include "platform/folder_lock.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_serial_port.h"
+#include "recording/log_record.h"
 #include "service/service_log.h"
 #include "service/service_options.h"
 #include "service/service_reporter.h"
@@ -14,7 +15,9 @@
 #include "service/site_check.h"
 #include "service/systemd_notifier.h"
 #include "station/live_parts.h"
+#include "station/log_import.h"
 #include "station/station.h"
+#include "store/day_date.h"
 #include "web/web_config.h"
 
 #include <QCoreApplication>
@@ -145,6 +148,20 @@ int main(int argc, char** argv) {
     for (const std::string& url : parts.web().urls())
         log.info("Web dashboard: " + url);
     notifier.ready(reporter.statusLine());
+
+    // Daily logs from before the store (a folder the desktop program used
+    // first) come in as they do under the window, a file per turn of the
+    // event loop, without a dialog.
+    korvane::LogImport import(parts.dbPath(), folder,
+                              korvane::dateOfDayKey(korvane::dayKey(clock.now())), numberFormat);
+    const auto importDone = [&] {
+        parts.storeSink().setImportProblem(import.problem());
+        if (!import.problem().empty())
+            log.warning(import.problem());
+    };
+    QObject::connect(&import, &korvane::LogImport::done, &app, importDone);
+    if (import.finished())
+        importDone();
 
     korvane::SignalWatcher watcher;
     QObject::connect(&watcher, &korvane::SignalWatcher::terminate, &app, [&](int number) {
