@@ -94,4 +94,36 @@ std::optional<double> periodIndex(std::span<const TurbineMinute> minutes,
     return any ? indexPercent(total) : std::nullopt;
 }
 
+std::vector<std::optional<double>>
+indexesOfDays(const TurbineSettings& turbine, DateRange range, const std::vector<DayTotal>& days,
+              const std::function<const std::vector<TurbineMinute>*(DateRange)>& minutesOf) {
+    std::vector<std::optional<double>> out(days.size());
+    // The minutes are read only when there is a curve to judge them by.
+    const std::vector<TurbineMinute>* reference = nullptr;
+    if (turbine.maker.size() < 2) {
+        if (!turbine.reference)
+            return out;
+        reference = minutesOf(*turbine.reference);
+        if (!reference)
+            return out;
+    }
+    const std::optional<Yardstick> yardstick =
+        yardstickFor(turbine, reference ? std::span<const TurbineMinute>(*reference)
+                                        : std::span<const TurbineMinute>());
+    if (!yardstick)
+        return out;
+    const std::vector<TurbineMinute>* minutes = minutesOf(range);
+    if (!minutes)
+        return out;
+    const std::vector<DayIndex> byDate = dayIndexes(*minutes, turbine, *yardstick);
+    auto at = byDate.begin();
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        while (at != byDate.end() && at->date < days[i].date)
+            ++at;
+        if (at != byDate.end() && at->date == days[i].date)
+            out[i] = at->percent;
+    }
+    return out;
+}
+
 } // namespace korvane

@@ -4,10 +4,13 @@
 // percentage.  The yardstick is the maker's curve, or the curve measured
 // over a reference period.
 
+#include "date_range.h"
 #include "power_curve.h"
+#include "store/history_store.h"
 #include "turbine_output.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -57,6 +60,14 @@ struct DayIndex {
 // Per date of `minutes` (in date order, as read), over all its minutes.
 std::vector<DayIndex> dayIndexes(std::span<const TurbineMinute> minutes,
                                  const TurbineSettings& turbine, const Yardstick& yardstick);
+
+// Each day's index for a table of days (the Days tab, its CSV, the web
+// CSV), in the days' order, empty where it cannot be said.  The minutes come
+// from `minutesOf` (of the range, and of the reference period when there is
+// no maker's curve), which may return null when the store cannot be read.
+std::vector<std::optional<double>>
+indexesOfDays(const TurbineSettings& turbine, DateRange range, const std::vector<DayTotal>& days,
+              const std::function<const std::vector<TurbineMinute>*(DateRange)>& minutesOf);
 
 // The index over every minute of the dates that have kMinutesToJudge
 // minutes inside the curve; nothing when no date has ("not enough wind to

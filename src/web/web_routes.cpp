@@ -1,5 +1,7 @@
 #include "web_routes.h"
 
+#include <list>
+
 #include "api_json.h"
 #include "json_writer.h"
 #include "minute_buckets.h"
@@ -7,8 +9,11 @@
 #include "recording/web_outputs.h"
 #include "store/history_store.h"
 #include "trends/days_table.h"
+#include "trends/performance_index.h"
 #include "trends/power_curve.h"
 #include "trends/trends_reader.h"
+#include "trends/turbine_config.h"
+#include "trends/turbine_store.h"
 #include "web_assets.h"
 
 #include <chrono>
@@ -218,7 +223,18 @@ WebReply WebRoutes::days(const WebRequest& r, bool csv) const {
             return json(daysJson(range, rows));
         WebReply reply;
         reply.contentType = "text/csv; charset=utf-8";
-        reply.body = daysCsv(rows, board_.current()->windUnits);
+        // The turbine's index of each day, as the Trends window's CSV has it.
+        std::list<std::vector<TurbineMinute>> read; // the reference's and the range's
+        const TurbineSettings turbine = turbineSettings(loadTurbineConfig(appFolder_));
+        const auto indexes = indexesOfDays(
+            turbine, range, rows, [&](DateRange span) -> const std::vector<TurbineMinute>* {
+                std::lock_guard slot(queries_);
+                auto minutes = readTurbineMinutes(storePath_, span);
+                if (!minutes)
+                    return nullptr;
+                return &read.emplace_back(std::move(*minutes));
+            });
+        reply.body = daysCsv(rows, board_.current()->windUnits, indexes);
         reply.headers.emplace_back("Content-Disposition", "attachment; filename=\"korvane-days-" +
                                                               isoDate(range.from) + "-" +
                                                               isoDate(range.to) + ".csv\"");

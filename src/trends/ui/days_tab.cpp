@@ -138,33 +138,8 @@ void DaysTab::render(const TabContext& c) {
 
 std::vector<std::optional<double>> DaysTab::dayIndexesOf(const TabContext& c,
                                                          const std::vector<DayTotal>& days) {
-    std::vector<std::optional<double>> out(days.size());
-    // The minutes are read only when there is a curve to judge them by.
-    const std::vector<TurbineMinute>* reference = nullptr;
-    if (c.turbine.maker.size() < 2) {
-        if (!c.turbine.reference)
-            return out;
-        reference = c.reader.turbineMinutes(*c.turbine.reference);
-        if (!reference)
-            return out;
-    }
-    const std::optional<Yardstick> yardstick =
-        yardstickFor(c.turbine, reference ? std::span<const TurbineMinute>(*reference)
-                                          : std::span<const TurbineMinute>());
-    if (!yardstick)
-        return out;
-    const std::vector<TurbineMinute>* minutes = c.reader.turbineMinutes(c.range);
-    if (!minutes)
-        return out;
-    const std::vector<DayIndex> byDate = dayIndexes(*minutes, c.turbine, *yardstick);
-    auto at = byDate.begin();
-    for (std::size_t i = 0; i < days.size(); ++i) {
-        while (at != byDate.end() && at->date < days[i].date)
-            ++at;
-        if (at != byDate.end() && at->date == days[i].date)
-            out[i] = at->percent;
-    }
-    return out;
+    return indexesOfDays(c.turbine, c.range, days,
+                         [&](DateRange r) { return c.reader.turbineMinutes(r); });
 }
 
 void DaysTab::exportCsv() {
