@@ -71,6 +71,9 @@ Tavrel::~Tavrel() {
 }
 
 void Tavrel::setLampColour(QPushButton* lamp, const QColor& colour) {
+    // A palette change repaints the button: none when it shows the colour.
+    if (lamp->palette().color(QPalette::Button) == colour)
+        return;
     QPalette p = lamp->palette();
     p.setColor(QPalette::Button, colour);
     p.setColor(QPalette::Window, colour);
@@ -211,32 +214,35 @@ void Tavrel::showBattery() {
     const BatteryLevels levels =
         services_.batteryLevels ? services_.batteryLevels() : BatteryLevels{};
     const BatteryLine line = batteryLine(live.volts, live.amps, levels, services_.numberFormat);
-    const QString text = fromLocal8(line.text);
-    const char* colour = "rgb(150, 255, 150)";
+    QColor colour(150, 255, 150);
     switch (line.tone) {
     case BatteryTone::Low:
-        colour = "rgb(255, 150, 140)";
+        colour = QColor(255, 150, 140);
         break;
     case BatteryTone::Fair:
-        colour = "rgb(255, 225, 120)";
+        colour = QColor(255, 225, 120);
         break;
     case BatteryTone::NearlyFull:
-        colour = "rgb(150, 220, 255)";
+        colour = QColor(150, 220, 255);
         break;
     case BatteryTone::Good:
         break;
     }
+    if (readingsStale_)
+        colour = QColor(170, 170, 170);
     // Light text on a dark strip: readable on the window's mid grey, where a
-    // coloured text alone would not be.  Grey while the values are stale.
-    const QString style =
-        QString("QLabel { background: rgb(40, 40, 40); color: %1; font-weight: bold; "
-                "padding: 2px 6px; }")
-            .arg(readingsStale_ ? "rgb(170, 170, 170)" : colour);
+    // coloured text alone would not be.  Only what changed is set, so most
+    // packets repaint the text and nothing else.
+    if (BatteryState->palette().color(QPalette::WindowText) != colour) {
+        QPalette p = BatteryState->palette();
+        p.setColor(QPalette::WindowText, colour);
+        BatteryState->setPalette(p);
+    }
+    const QString text = fromLocal8(line.text);
     if (BatteryState->text() != text)
         BatteryState->setText(text);
-    if (BatteryState->styleSheet() != style)
-        BatteryState->setStyleSheet(style);
-    BatteryState->setVisible(true);
+    if (!BatteryState->isVisible())
+        BatteryState->setVisible(true);
 }
 
 void Tavrel::showRecord() {

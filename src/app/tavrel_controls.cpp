@@ -1,5 +1,7 @@
 #include "tavrel.h"
 
+#include "app/readings_delegate.h"
+
 #include "platform/qt/qt_platform.h"
 
 #include <QFontMetrics>
@@ -71,7 +73,8 @@ void Tavrel::buildControls() {
     ListView1->setFocusPolicy(Qt::NoFocus);
     ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ListView1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ListView1->setStyleSheet("QTreeView::item { padding: 0px 4px; }");
+    ListView1->setItemDelegate(new ReadingsDelegate(ListView1));
+    ListView1->setUniformRowHeights(true);
 
     txtMode = new QLabel(this);
     txtMode->setObjectName("txtMode");
@@ -89,6 +92,19 @@ void Tavrel::buildControls() {
     BatteryState = new QLabel(this);
     BatteryState->setObjectName("BatteryState");
     BatteryState->setToolTip("From the amps and the volts; the levels are set under Alarms");
+    BatteryState->setAutoFillBackground(true);
+    QPalette strip = BatteryState->palette();
+    strip.setColor(QPalette::Window, QColor(40, 40, 40));
+    BatteryState->setPalette(strip);
+    QFont stripFont = BatteryState->font();
+    stripFont.setBold(true);
+    BatteryState->setFont(stripFont);
+    BatteryState->setContentsMargins(6, 2, 6, 2);
+    // As wide as the window and of a fixed height, as the mode label is of a
+    // fixed size: the text changes with every packet and must not make the
+    // window lay itself out again each time.
+    BatteryState->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    BatteryState->setFixedHeight(QFontMetrics(stripFont).height() + 6);
     BatteryState->hide();
 
     auto* title = whiteLabel("Korvane", this);
@@ -149,7 +165,6 @@ void Tavrel::buildControls() {
     auto* left = new QVBoxLayout;
     left->addWidget(title);
     left->addLayout(readings, 1);
-    left->addWidget(BatteryState, 0, Qt::AlignLeft);
     left->addWidget(txtMode);
 
     // Right: the commands.
@@ -183,6 +198,7 @@ void Tavrel::buildControls() {
     auto* root = new QVBoxLayout(this);
     root->addWidget(AlarmBanner);
     root->addLayout(top, 1);
+    root->addWidget(BatteryState);
     root->addLayout(log);
     root->addWidget(WebAddress);
     root->addWidget(PortStatus);

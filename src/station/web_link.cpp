@@ -8,17 +8,6 @@
 
 namespace korvane {
 
-namespace {
-
-// The station's texts are 8-bit in the system code page; the page wants UTF-8.
-std::string utf8(const std::string& local) {
-    return QString::fromLocal8Bit(local.data(), static_cast<qsizetype>(local.size()))
-        .toUtf8()
-        .toStdString();
-}
-
-} // namespace
-
 WebLink::WebLink(std::string appFolder, std::string dbPath,
                  std::function<std::optional<double>()> outputIndex, QObject* parent)
     : QObject(parent), appFolder_(std::move(appFolder)), dbPath_(std::move(dbPath)),
@@ -54,6 +43,7 @@ void WebLink::reload() {
         problem_ = problem;
         emit statusChanged();
     }
+    publish(); // the page is right from its first request
 }
 
 std::vector<std::string> WebLink::urls() const {
@@ -64,8 +54,23 @@ void WebLink::exiting(const LiveTime&) {
     server_.stop();
 }
 
+// The station's texts are 8-bit in the system code page; the page wants
+// UTF-8.  The few texts a snapshot holds (the port line, the banner, the
+// wind unit) rarely change, so each is converted once.
+const std::string& WebLink::utf8(const std::string& local) const {
+    for (const auto& [from, to] : utf8Cache_)
+        if (from == local)
+            return to;
+    if (utf8Cache_.size() >= 16)
+        utf8Cache_.clear();
+    const QByteArray bytes =
+        QString::fromLocal8Bit(local.data(), static_cast<qsizetype>(local.size())).toUtf8();
+    return utf8Cache_.emplace_back(local, bytes.toStdString()).second;
+}
+
 void WebLink::publish() {
-    if (station_ == nullptr)
+    // Nobody can read the board while the server is off.
+    if (station_ == nullptr || !server_.running())
         return;
     const Station& s = *station_;
     const Reading& live = s.liveReading();

@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvane {
@@ -59,6 +60,10 @@ private:
     WebServer server_;
     WebSettings running_;
     std::string problem_;
+    // The station's 8-bit texts as last converted, so a packet converts
+    // only what changed.
+    mutable std::vector<std::pair<std::string, std::string>> utf8Cache_;
+    const std::string& utf8(const std::string& local) const;
 };
 
 } // namespace korvane
