@@ -36,9 +36,13 @@ std::shared_ptr<const LiveSnapshot> SnapshotBoard::waitNewer(std::uint64_t after
 }
 
 bool SnapshotBoard::sleepFor(std::chrono::milliseconds duration, std::stop_token stop) const {
-    std::unique_lock lock(mutex_);
-    // Publishes wake this wait too; the predicate keeps it asleep through them.
-    changed_.wait_for(lock, stop, duration, [] { return false; });
+    // A condition nobody notifies: only the stop request ends the sleep
+    // early, so ten publishes a second do not wake every resting stream ten
+    // times a second.
+    std::mutex idle;
+    std::condition_variable_any never;
+    std::unique_lock lock(idle);
+    never.wait_for(lock, stop, duration, [] { return false; });
     return !stop.stop_requested();
 }
 
