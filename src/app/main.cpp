@@ -7,7 +7,6 @@
 #include "platform/files.h"
 #include "platform/folder_lock.h"
 #include "platform/qt/qt_platform.h"
-#include "platform/qt/qt_serial_port.h"
 #include "platform/ui/message_box.h"
 #include "publish/ui/publishing_dialog.h"
 #include "recording/log_record.h"
@@ -49,17 +48,7 @@ int main(int argc, char** argv) {
     const korvane::NumberFormat numberFormat = korvane::systemNumberFormat();
     korvane::LiveParts parts({folder, &clock, numberFormat, nullptr});
 
-    korvane::StationServices stationServices;
-    stationServices.appFolder = folder;
-    stationServices.makePort = [folder]() -> std::unique_ptr<korvane::SerialPort> {
-        return std::make_unique<korvane::QtSerialPort>(folder);
-    };
-    stationServices.clock = &clock;
-    stationServices.timeFormats = &timeFormats;
-    stationServices.numberFormat = numberFormat;
-    stationServices.sinks = parts.sinks();
-    stationServices.energySoFar = parts.energySoFar();
-    korvane::Station station(std::move(stationServices));
+    korvane::Station station(parts.stationServices(timeFormats));
     parts.followedBy(station);
 
     korvane::TavrelServices services;

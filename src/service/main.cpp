@@ -6,7 +6,6 @@
 #include "platform/files.h"
 #include "platform/folder_lock.h"
 #include "platform/qt/qt_platform.h"
-#include "platform/qt/qt_serial_port.h"
 #include "recording/log_record.h"
 #include "service/service_log.h"
 #include "service/service_options.h"
@@ -125,17 +124,7 @@ int main(int argc, char** argv) {
     };
     korvane::LiveParts parts(std::move(partsSetup));
 
-    korvane::StationServices services;
-    services.appFolder = folder;
-    services.makePort = [folder]() -> std::unique_ptr<korvane::SerialPort> {
-        return std::make_unique<korvane::QtSerialPort>(folder);
-    };
-    services.clock = &clock;
-    services.timeFormats = &timeFormats;
-    services.numberFormat = numberFormat;
-    services.sinks = parts.sinks();
-    services.energySoFar = parts.energySoFar();
-    korvane::Station station(std::move(services));
+    korvane::Station station(parts.stationServices(timeFormats));
     parts.followedBy(station);
 
     korvane::SystemdNotifier notifier;

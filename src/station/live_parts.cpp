@@ -1,6 +1,7 @@
 #include "live_parts.h"
 
 #include "platform/files.h"
+#include "platform/qt/qt_serial_port.h"
 #include "recording/log_record.h"
 #include "station/station.h"
 #include "store/alarm_events.h"
@@ -47,6 +48,20 @@ LiveParts::LiveParts(LivePartsSetup setup)
 }
 
 LiveParts::~LiveParts() = default;
+
+StationServices LiveParts::stationServices(const TimeFormats& timeFormats) {
+    StationServices s;
+    s.appFolder = setup_.appFolder;
+    s.makePort = [folder = setup_.appFolder]() -> std::unique_ptr<SerialPort> {
+        return std::make_unique<QtSerialPort>(folder);
+    };
+    s.clock = setup_.clock;
+    s.timeFormats = &timeFormats;
+    s.numberFormat = setup_.numberFormat;
+    s.sinks = sinks();
+    s.energySoFar = energySoFar();
+    return s;
+}
 
 std::vector<LiveSink*> LiveParts::sinks() {
     return {storeSink_.get(), alarms_.get(), publisher_.get(), web_.get()};

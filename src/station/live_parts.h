@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/numbers.h"
 #include "publish/qt/publisher.h"
+#include "station/station.h"
 #include "station/store_sink.h"
 #include "station/web_link.h"
 #include "store/minute_recorder.h"
@@ -20,8 +21,6 @@
 #include <vector>
 
 namespace korvane {
-
-class Station;
 
 struct LivePartsSetup {
     std::string appFolder;
@@ -40,6 +39,9 @@ public:
     ~LiveParts();
 
     const std::string& dbPath() const { return dbPath_; }
+    // What a station over these parts needs: the serial port as com<n> or
+    // /dev/ttyS<n-1>, the clock, the sinks and the day's energy so far.
+    StationServices stationServices(const TimeFormats& timeFormats);
     std::vector<LiveSink*> sinks();
     // The day's energy counted so far, for the station's start.
     std::function<double(const std::string& day)> energySoFar();
