@@ -72,9 +72,10 @@ void ServiceReporter::logStatusChanged() {
 void ServiceReporter::sinkLinesChanged() {
     std::vector<SinkLine> now;
     for (std::string& text : station_.sinkStatusLines()) {
-        // A sink's line is a problem unless it only says all is well (the
-        // broker's "connected to ...").
-        const bool problem = text.find(": connected to ") == std::string::npos;
+        // A sink's line is a problem unless it only says how things stand
+        // (the broker's "connecting to ..." and "connected to ...").
+        const bool problem = text.find(": connected to ") == std::string::npos &&
+                             text.find(": connecting to ") == std::string::npos;
         now.push_back({withoutNumbers(text), std::move(text), problem});
     }
     const auto has = [](const std::vector<SinkLine>& lines, const std::string& key) {
