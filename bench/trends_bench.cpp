@@ -52,7 +52,7 @@ const std::string& yearFolder() {
         if (!fs::exists(dir / "korvane.db"))
             sim::writeSimulatedStore((dir / "korvane.db").string(), {20250101, 730, 7});
         TurbineConfig turbine;
-        turbine.LoadAmps = "8.6";
+        turbine.LoadAmps = "9";
         turbine.IdleAmps = "0.4";
         turbine.MakerCurve = kMakerCurve;
         saveTurbineConfig(dir.string(), turbine);

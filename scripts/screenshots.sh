@@ -33,5 +33,6 @@ export QT_QPA_PLATFORM=offscreen
     "$shots/dialogs/korvane-shot-dialogs" docs/setup.png docs/calibration.png
 [ -x "$shots/history/korvane-shot-graph" ] && "$shots/history/korvane-shot-graph" docs/graph.png
 [ -x "$shots/trends/korvane-shot-trends" ] && "$shots/trends/korvane-shot-trends" \
-    docs/trends-energy.png docs/trends-power-curve.png docs/trends-battery.png docs/trends-days.png
+    docs/trends-energy.png docs/trends-power-curve.png docs/trends-battery.png docs/trends-days.png \
+    docs/trends-turbine.png
 ls -l docs/*.png

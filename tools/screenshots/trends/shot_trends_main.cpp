@@ -43,9 +43,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write the store: %s\n", written.text.c_str());
         return 1;
     }
-    // The board model draws 9 A with the load on and 0.4 A otherwise.
+    // The board model's load draws 9 A, and everything else 0.4 A all the time.
     TurbineConfig turbine;
-    turbine.LoadAmps = "8.6";
+    turbine.LoadAmps = "9";
     turbine.IdleAmps = "0.4";
     turbine.MakerCurve =
         "3:0 5:12 8:40 10:68 12:92 15:132 18:178 21:222 25:288 30:375 35:450 40:500";
