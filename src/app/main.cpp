@@ -69,7 +69,12 @@ int main(int argc, char** argv) {
                                                                         messages);
                                           parts.reloadPublishing();
                                       }});
-
+    services.windowButtons.push_back({"Web", "WebButton", [&](QWidget* owner) {
+                                          korvane::QtMessageSink messages(owner);
+                                          if (korvane::openWebDialog(owner, folder, messages))
+                                              parts.reloadWeb();
+                                      }});
+    services.webAddresses = [&parts] { return parts.web().urls(); };
     services.batteryLevels = [&parts] { return parts.alarms().batteryLevels(); };
     korvane::Tavrel window(station, services);
     window.show();
