@@ -22,8 +22,8 @@ TEST(MainWindowOutputs, TheTickPassesTotalPeaksAndUnitsToEveryOutput) {
     f.port->receive("[<V>12</V><I>6</I><R>60</R><S>10</S><M>1</M>]"); // 72 W
     f.window->station().Timer3_Timer();
     f.clock.advanceSeconds(5);
-    f.window->station().Timer3_Timer();          // two shares of 72 W: 0.2 Wh
-    f.button("StartLogging")->click(); // peaks count from here
+    f.window->station().Timer3_Timer(); // two shares of 72 W: 0.2 Wh
+    f.button("StartLogging")->click();  // peaks count from here
     f.port->receive("[<V>13</V><I>2</I><R>30</R><S>4</S><M>1</M>]");
     f.port->receive("[<V>12</V><I>6</I><R>60</R><S>10</S><M>1</M>]");
     f.window->station().Timer1_Timer();
