@@ -19,9 +19,9 @@ struct SimulatedStore {
 };
 
 // The minutes, oldest first.
-std::vector<MinuteSummary> simulatedMinutes(const SimulatedStore& spec);
+std::vector<MinuteSummary> simulatedMinutes(const SimulatedStore& plan);
 
 // Writes them into the store at `path` (created when missing).
-StoreResult writeSimulatedStore(const std::string& path, const SimulatedStore& spec);
+StoreResult writeSimulatedStore(const std::string& path, const SimulatedStore& plan);
 
 } // namespace korvane::sim
