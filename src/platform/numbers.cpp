@@ -139,6 +139,13 @@ std::optional<double> parseNumber(std::string_view text, const NumberFormat& fmt
     return negative ? -value : value;
 }
 
+std::optional<int> parsePortNumber(std::string_view text, const NumberFormat& fmt) {
+    const auto port = parseNumber(text, fmt);
+    if (!port || *port < 1 || *port > 65535 || std::floor(*port) != *port)
+        return std::nullopt;
+    return static_cast<int>(*port);
+}
+
 bool isSwitchOn(std::string_view text, const NumberFormat& fmt) {
     auto v = parseNumber(text, fmt);
     return v && *v == 1.0;

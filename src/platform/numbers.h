@@ -25,6 +25,9 @@ inline bool isNumeric(std::string_view text, const NumberFormat& fmt) {
     return parseNumber(text, fmt).has_value();
 }
 
+// A network port: a whole number from 1 to 65535; nothing for anything else.
+std::optional<int> parsePortNumber(std::string_view text, const NumberFormat& fmt);
+
 // A switch text is on when it reads as the number 1 ("1", " 1 ", "1.0").
 bool isSwitchOn(std::string_view text, const NumberFormat& fmt);
 

@@ -221,9 +221,8 @@ MqttSettings mqttSettings(const MqttConfig& config, const NumberFormat& fmt,
         note("Host must name the broker (a host name or an address).");
         s.host = "localhost";
     }
-    const auto port = parseNumber(config.Port, fmt);
-    if (port && *port >= 1 && *port <= 65535 && std::floor(*port) == *port) {
-        s.port = static_cast<int>(*port);
+    if (const auto port = parsePortNumber(config.Port, fmt)) {
+        s.port = *port;
     } else {
         note("Port must be a whole number from 1 to 65535.");
         s.port = kDefaultPort;

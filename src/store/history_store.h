@@ -218,6 +218,8 @@ private:
     int insertOutboxRows(std::span<const OutboxRow> rows);
     int insertRecords(int date, std::span<const LogRecordRow> records);
     bool failQuery(int rc);
+    // The first column of every row of `sql`, as dates (yyyymmdd).
+    std::optional<std::vector<int>> dateColumn(const char* sql);
     StoreResult addWindPair(const MinuteSummary& row, bool isNew);
 
     Database db_;

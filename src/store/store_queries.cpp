@@ -187,8 +187,8 @@ std::optional<std::vector<WindPowerPoint>> HistoryStore::windPowerPoints(int fro
     return out;
 }
 
-std::optional<std::vector<int>> HistoryStore::importedLogDates() {
-    Statement s(db_, "SELECT date FROM log_file ORDER BY date");
+std::optional<std::vector<int>> HistoryStore::dateColumn(const char* sql) {
+    Statement s(db_, sql);
     std::vector<int> out;
     int rc = SQLITE_OK;
     while ((rc = s.step()) == SQLITE_ROW)
@@ -200,17 +200,12 @@ std::optional<std::vector<int>> HistoryStore::importedLogDates() {
     return out;
 }
 
+std::optional<std::vector<int>> HistoryStore::importedLogDates() {
+    return dateColumn("SELECT date FROM log_file ORDER BY date");
+}
+
 std::optional<std::vector<int>> HistoryStore::datesWithMinutes() {
-    Statement s(db_, "SELECT date FROM day_total ORDER BY date");
-    std::vector<int> out;
-    int rc = SQLITE_OK;
-    while ((rc = s.step()) == SQLITE_ROW)
-        out.push_back(static_cast<int>(s.int64At(0)));
-    if (rc != SQLITE_DONE) {
-        failQuery(rc);
-        return std::nullopt;
-    }
-    return out;
+    return dateColumn("SELECT date FROM day_total ORDER BY date");
 }
 
 } // namespace korvane

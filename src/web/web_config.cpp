@@ -148,9 +148,8 @@ WebSettings webSettings(const WebConfig& config, std::string* problem) {
              "every network, or one of this computer's addresses.");
         s.listen = "127.0.0.1";
     }
-    const auto port = parseNumber(config.Port, dot);
-    if (port && *port >= 1 && *port <= 65535 && std::floor(*port) == *port) {
-        s.port = static_cast<int>(*port);
+    if (const auto port = parsePortNumber(config.Port, dot)) {
+        s.port = *port;
     } else {
         note("Port must be a whole number from 1 to 65535.");
         s.port = kDefaultWebPort;
