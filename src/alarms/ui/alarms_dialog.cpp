@@ -5,6 +5,7 @@
 #include "config/settings_files.h"
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/ui/dialog_fields.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -26,12 +27,6 @@ QLineEdit* textBox(std::string_view name, int widthPx, QWidget* parent) {
     const std::string_view caption = alarmFieldCaption(name);
     box->setAccessibleName(
         QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
-    return box;
-}
-
-QCheckBox* checkBox(const char* name, const char* caption, QWidget* parent) {
-    auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
-    box->setObjectName(QString::fromLatin1(name));
     return box;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/ui/dialog_fields.h"
 #include "publish/qt/mqtt_client.h"
 #include "publish/reconnect.h"
 
@@ -19,20 +20,6 @@
 namespace korvane {
 
 namespace {
-
-QLineEdit* textBox(const char* name, const char* caption, int widthPx, QWidget* parent) {
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setAccessibleName(QString::fromLatin1(caption));
-    box->setMinimumWidth(widthPx);
-    return box;
-}
-
-QCheckBox* checkBox(const char* name, const char* caption, QWidget* parent) {
-    auto* box = new QCheckBox(QString::fromLatin1(caption), parent);
-    box->setObjectName(QString::fromLatin1(name));
-    return box;
-}
 
 // A field with a line under it.
 QWidget* withLine(QWidget* field, QLabel* label, QWidget* parent) {

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/ui/dialog_fields.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -16,14 +17,6 @@
 namespace korvane {
 
 namespace {
-
-QLineEdit* textBox(const char* name, const char* caption, int widthPx, QWidget* parent) {
-    auto* box = new QLineEdit(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setAccessibleName(QString::fromLatin1(caption));
-    box->setMinimumWidth(widthPx);
-    return box;
-}
 
 QString saveFailedMessage(const std::string& path, int error) {
     return QStringLiteral("The web settings could not be saved to %1 (%2).\nThe file was left as "
