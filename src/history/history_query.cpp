@@ -60,19 +60,21 @@ double numberOrZero(const LetterTags& tags, char tag, const NumberFormat& fmt) {
 
 } // namespace
 
+std::string_view nextLogLine(std::string_view text, std::size_t& from) {
+    const auto end = text.find("\r\n", from);
+    const std::string_view line =
+        text.substr(from, end == std::string_view::npos ? std::string_view::npos : end - from);
+    from = end == std::string_view::npos ? text.size() + 1 : end + 2;
+    return line;
+}
+
 LoadResult loadRecords(std::string_view fileText, const QueryRange& range, const NumberFormat& fmt,
                        HistoryBuffer& buffer) {
     const int start = range.start.minutesSinceMidnight();
     const int finish = range.finish.minutesSinceMidnight();
     int count = 0;
-    std::size_t from = 0;
-    while (from <= fileText.size()) {
-        // Only CR LF ends a line, as the log writer writes it; a lone LF or
-        // CR stays inside the line.
-        const auto end = fileText.find("\r\n", from);
-        const std::string_view line = fileText.substr(
-            from, end == std::string_view::npos ? std::string_view::npos : end - from);
-        from = end == std::string_view::npos ? fileText.size() + 1 : end + 2;
+    for (std::size_t from = 0; from <= fileText.size();) {
+        const std::string_view line = nextLogLine(fileText, from);
 
         const LetterTags tags(line, "TVIRWSM");
         const auto timeText = tags.field('T');

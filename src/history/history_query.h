@@ -50,6 +50,12 @@ CheckedQuery checkQueryFields(const QueryFields& fields);
 // whose date texts are digits, so the name cannot leave the logs folder.
 std::string queryLogPath(const std::string& appFolder, const QueryFields& fields);
 
+// The line of a daily log that starts at `from`, without its CR LF, and
+// `from` moved past it.  Only CR LF ends a line, as the log writer writes
+// it; a lone LF or CR stays inside the line.  Lines remain while `from` is
+// at most text.size().
+std::string_view nextLogLine(std::string_view text, std::size_t& from);
+
 struct LoadResult {
     QueryOutcome outcome = QueryOutcome::NoData; // Loaded, NoData or TooManyRecords
     int recordCount = 0;                         // records stored (at most 9,999)

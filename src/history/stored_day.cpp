@@ -1,6 +1,7 @@
 #include "stored_day.h"
 
 #include "config/tag_value.h"
+#include "history/history_query.h"
 
 namespace korvane {
 
@@ -29,12 +30,8 @@ LoadResult loadStoredMinutes(std::span<const StoredMinute> minutes, const QueryR
 }
 
 bool logHoldsRecords(std::string_view fileText) {
-    std::size_t from = 0;
-    while (from <= fileText.size()) {
-        const auto end = fileText.find("\r\n", from);
-        const std::string_view line = fileText.substr(
-            from, end == std::string_view::npos ? std::string_view::npos : end - from);
-        from = end == std::string_view::npos ? fileText.size() + 1 : end + 2;
+    for (std::size_t from = 0; from <= fileText.size();) {
+        const std::string_view line = nextLogLine(fileText, from);
         const auto time = taggedText(line, "<T>", "</T>");
         if (time && parseTimeOfDay(*time))
             return true;
