@@ -33,14 +33,6 @@ Tavrel::Tavrel(TavrelServices services, QWidget* parent)
 
 Tavrel::Tavrel(Station& station, TavrelServices services, QWidget* parent)
     : QWidget(parent), services_(std::move(services)), station_(&station) {
-    const StationServices& s = station.services();
-    services_.appFolder = s.appFolder;
-    services_.makePort = s.makePort;
-    services_.clock = s.clock;
-    services_.timeFormats = s.timeFormats;
-    services_.numberFormat = s.numberFormat;
-    services_.sinks = s.sinks;
-    services_.energySoFar = s.energySoFar;
     init();
 }
 
@@ -50,9 +42,9 @@ void Tavrel::init() {
         ownMessages_ = std::make_unique<QtMessageSink>(this);
     messages_ = services_.messages ? services_.messages : ownMessages_.get();
     if (services_.windows == nullptr)
-        ownWindows_ = std::make_unique<DialogWindows>(services_.appFolder, *services_.clock,
-                                                      *services_.timeFormats,
-                                                      services_.numberFormat, *messages_);
+        ownWindows_ = std::make_unique<DialogWindows>(
+            station_->services().appFolder, *station_->services().clock,
+            *station_->services().timeFormats, numberFormat(), *messages_);
     windows_ = services_.windows ? services_.windows : ownWindows_.get();
 
     buildControls();
@@ -97,7 +89,7 @@ void Tavrel::LoadSettings() {
 }
 
 void Tavrel::BuildReadingsList() {
-    layout_ = readingsLayout(station_->programConfig(), services_.numberFormat);
+    layout_ = readingsLayout(station_->programConfig(), numberFormat());
     ListView1->clear();
     ListView1->setMinimumHeight(0);
     ListView1->setColumnCount(3);
@@ -118,8 +110,7 @@ void Tavrel::BuildReadingsList() {
 }
 
 void Tavrel::RefreshReadingsList() {
-    showRows(readingRows(layout_, station_->liveReading(), station_->wattHours(),
-                         services_.numberFormat));
+    showRows(readingRows(layout_, station_->liveReading(), station_->wattHours(), numberFormat()));
 }
 
 void Tavrel::showRows(const std::vector<ReadingRow>& rows) {
@@ -180,7 +171,7 @@ void Tavrel::Setup_Click() {
 
 void Tavrel::CalibrateButton_Click() {
     station_->releasePort("handed to the calibration dialog");
-    windows_->calibrate(this, services_.makePort());
+    windows_->calibrate(this, station_->services().makePort());
     station_->LoadSettings();
     station_->reclaimPort(false);
 }
@@ -203,7 +194,7 @@ void Tavrel::showPacket() {
     const QString mode = fromLocal8(liveModeText(live.mode));
     if (txtMode->text() != mode)
         txtMode->setText(mode);
-    const QString caption = fromLocal8(liveCaption(live, services_.numberFormat));
+    const QString caption = fromLocal8(liveCaption(live, numberFormat()));
     if (windowTitle() != caption)
         setWindowTitle(caption);
     showBattery();
@@ -213,7 +204,7 @@ void Tavrel::showBattery() {
     const Reading& live = station_->liveReading();
     const BatteryLevels levels =
         services_.batteryLevels ? services_.batteryLevels() : BatteryLevels{};
-    const BatteryLine line = batteryLine(live.volts, live.amps, levels, services_.numberFormat);
+    const BatteryLine line = batteryLine(live.volts, live.amps, levels, numberFormat());
     QColor colour(150, 255, 150);
     switch (line.tone) {
     case BatteryTone::Low:

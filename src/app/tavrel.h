@@ -62,7 +62,7 @@ public:
     // A window over a station of its own, built from `services`.
     explicit Tavrel(TavrelServices services, QWidget* parent = nullptr);
     // A window over `station` (not started yet, not owned); the station
-    // fields of `services` are taken from the station.
+    // fields of `services` are not used: the station has its own.
     Tavrel(Station& station, TavrelServices services, QWidget* parent = nullptr);
     ~Tavrel() override;
 
@@ -87,6 +87,7 @@ public slots:
 
 private:
     void init();
+    const NumberFormat& numberFormat() const { return station_->services().numberFormat; }
     void buildControls();
     void Form_Load();
     void LoadSettings();
