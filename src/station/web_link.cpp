@@ -57,7 +57,7 @@ void WebLink::exiting(const LiveTime&) {
 // The station's texts are 8-bit in the system code page; the page wants
 // UTF-8.  The few texts a snapshot holds (the port line, the banner, the
 // wind unit) rarely change, so each is converted once.
-const std::string& WebLink::utf8(const std::string& local) const {
+const std::string& WebLink::utf8(const std::string& local) {
     for (const auto& [from, to] : utf8Cache_)
         if (from == local)
             return to;

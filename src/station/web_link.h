@@ -62,8 +62,8 @@ private:
     std::string problem_;
     // The station's 8-bit texts as last converted, so a packet converts
     // only what changed.
-    mutable std::vector<std::pair<std::string, std::string>> utf8Cache_;
-    const std::string& utf8(const std::string& local) const;
+    std::vector<std::pair<std::string, std::string>> utf8Cache_;
+    const std::string& utf8(const std::string& local);
 };
 
 } // namespace korvane
