@@ -224,7 +224,8 @@ void Tavrel::showBattery() {
     // Light text on a dark strip: readable on the window's mid grey, where a
     // coloured text alone would not be.  Only what changed is set, so most
     // packets repaint the text and nothing else.
-    if (BatteryState->palette().color(QPalette::WindowText) != colour) {
+    if (batteryColour_ != colour) {
+        batteryColour_ = colour;
         QPalette p = BatteryState->palette();
         p.setColor(QPalette::WindowText, colour);
         BatteryState->setPalette(p);
@@ -232,8 +233,8 @@ void Tavrel::showBattery() {
     const QString text = fromLocal8(line.text);
     if (BatteryState->text() != text)
         BatteryState->setText(text);
-    if (!BatteryState->isVisible())
-        BatteryState->setVisible(true);
+    if (batteryStrip_->isHidden())
+        batteryStrip_->show();
 }
 
 void Tavrel::showRecord() {

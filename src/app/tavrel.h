@@ -56,6 +56,15 @@ struct TavrelServices {
     std::function<std::vector<std::string>()> webAddresses;
 };
 
+// A box whose children fill it, with no layout to redo when they change.
+class FillBox final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
+
 class Tavrel : public QWidget {
     Q_OBJECT
 public:
@@ -124,8 +133,10 @@ private:
     QPushButton* BlinkLog = nullptr;
     QTreeWidget* ListView1 = nullptr;
     QLabel* txtMode = nullptr;
-    QLabel* BatteryState = nullptr; // the battery in plain words, after the first packet
-    QLabel* WebAddress = nullptr;   // where the dashboard answers, when it runs
+    QLabel* BatteryState = nullptr;   // the battery in plain words, after the first packet
+    FillBox* batteryStrip_ = nullptr; // holds BatteryState
+    QColor batteryColour_;            // its text colour (asking the palette costs)
+    QLabel* WebAddress = nullptr;     // where the dashboard answers, when it runs
     QLabel* PortStatus = nullptr;
     QLabel* LogStatus = nullptr;
     QLabel* SinkStatus = nullptr;  // one line per live sink with something to say

@@ -36,6 +36,11 @@ QPushButton* makeButton(const char* name, const QString& caption, QWidget* paren
 
 } // namespace
 
+void FillBox::resizeEvent(QResizeEvent*) {
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->setGeometry(rect());
+}
+
 void Tavrel::buildControls() {
     QPalette pal = palette();
     pal.setColor(QPalette::Window, kGrey);
@@ -65,7 +70,7 @@ void Tavrel::buildControls() {
     BlinkLog->setObjectName("BlinkLog");
     BlinkLog->setToolTip("Flashes for each log record");
 
-    ListView1 = new QTreeWidget(this);
+    ListView1 = new ReadingsList(this);
     ListView1->setObjectName("ListView1");
     ListView1->setRootIsDecorated(false);
     ListView1->setIndentation(0);
@@ -89,7 +94,11 @@ void Tavrel::buildControls() {
     // the window lay itself out again each time.
     txtMode->setFixedSize(QFontMetrics(modeFont).boundingRect("On Load").size() + QSize(8, 4));
 
-    BatteryState = new QLabel(this);
+    // The strip holds the line without a layout: a label asks its parent to
+    // lay out again whenever its text changes, which is every packet here,
+    // and the strip has nothing to lay out.  The window keeps its layout.
+    batteryStrip_ = new FillBox(this);
+    BatteryState = new QLabel(batteryStrip_);
     BatteryState->setObjectName("BatteryState");
     BatteryState->setToolTip("From the amps and the volts; the levels are set under Alarms");
     BatteryState->setAutoFillBackground(true);
@@ -100,12 +109,10 @@ void Tavrel::buildControls() {
     stripFont.setBold(true);
     BatteryState->setFont(stripFont);
     BatteryState->setContentsMargins(6, 2, 6, 2);
-    // As wide as the window and of a fixed height, as the mode label is of a
-    // fixed size: the text changes with every packet and must not make the
-    // window lay itself out again each time.
-    BatteryState->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-    BatteryState->setFixedHeight(QFontMetrics(stripFont).height() + 6);
-    BatteryState->hide();
+    // As wide as the window and of a fixed height.
+    batteryStrip_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    batteryStrip_->setFixedHeight(QFontMetrics(stripFont).height() + 6);
+    batteryStrip_->hide();
 
     auto* title = whiteLabel("Korvane", this);
     title->setObjectName("Title");
@@ -198,7 +205,7 @@ void Tavrel::buildControls() {
     auto* root = new QVBoxLayout(this);
     root->addWidget(AlarmBanner);
     root->addLayout(top, 1);
-    root->addWidget(BatteryState);
+    root->addWidget(batteryStrip_);
     root->addLayout(log);
     root->addWidget(WebAddress);
     root->addWidget(PortStatus);

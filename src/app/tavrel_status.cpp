@@ -65,7 +65,7 @@ void Tavrel::showStaleReadings(bool stale) {
     const QBrush brush = stale ? QBrush(kStaleGrey) : QBrush();
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
         ListView1->topLevelItem(i)->setForeground(1, brush);
-    if (BatteryState->isVisible())
+    if (!batteryStrip_->isHidden())
         showBattery();
 }
 

@@ -372,5 +372,31 @@ TEST(MainWindowBattery, SaysWhichWayTheCurrentFlowsOnceDataCame) {
     EXPECT_EQ(line->text().toStdString(), "Discharging: 0.4 A out, battery part charged");
 }
 
+TEST(MainWindowPainting, ListDrawsEachValueAndTheBatteryLineSpansTheWindow) {
+    MainWindowFixture f;
+    f.start();
+    f.window->show();
+    auto* list = f.child<QTreeWidget>("ListView1");
+    const QRect volts = list->visualRect(list->model()->index(0, 1));
+    const auto voltsCell = [&](const char* packet) {
+        f.port->receive(packet);
+        return list->viewport()->grab(volts).toImage();
+    };
+    const QImage v128 = voltsCell("[<V>512</V><I>130</I>]");
+    int inked = 0;
+    for (int y = 0; y < v128.height(); ++y)
+        for (int x = 0; x < v128.width(); ++x)
+            inked += qGray(v128.pixel(x, y)) < 100;
+    EXPECT_GT(inked, 20); // the digits are there
+    const QImage v120 = voltsCell("[<V>480</V><I>130</I>]");
+    EXPECT_NE(v120, v128);
+    // Back to a value drawn before: the same picture as the first time.
+    EXPECT_EQ(voltsCell("[<V>512</V><I>130</I>]"), v128);
+
+    auto* line = f.child<QLabel>("BatteryState");
+    EXPECT_GT(line->width(), list->width());
+    EXPECT_EQ(line->width(), line->parentWidget()->width());
+}
+
 } // namespace
 } // namespace korvane::test
