@@ -56,15 +56,6 @@ struct TavrelServices {
     std::function<std::vector<std::string>()> webAddresses;
 };
 
-// A box whose children fill it, with no layout to redo when they change.
-class FillBox final : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-};
-
 class Tavrel : public QWidget {
     Q_OBJECT
 public:
@@ -134,7 +125,7 @@ private:
     QTreeWidget* ListView1 = nullptr;
     QLabel* txtMode = nullptr;
     QLabel* BatteryState = nullptr;   // the battery in plain words, after the first packet
-    FillBox* batteryStrip_ = nullptr; // holds BatteryState
+    QWidget* batteryStrip_ = nullptr; // holds BatteryState
     QColor batteryColour_;            // its text colour (asking the palette costs)
     QLabel* WebAddress = nullptr;     // where the dashboard answers, when it runs
     QLabel* PortStatus = nullptr;

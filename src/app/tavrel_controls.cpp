@@ -34,12 +34,19 @@ QPushButton* makeButton(const char* name, const QString& caption, QWidget* paren
     return b;
 }
 
-} // namespace
+// A box whose children fill it, with no layout to redo when they change.
+class FillBox final : public QWidget {
+public:
+    using QWidget::QWidget;
 
-void FillBox::resizeEvent(QResizeEvent*) {
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        child->setGeometry(rect());
-}
+protected:
+    void resizeEvent(QResizeEvent*) override {
+        for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            child->setGeometry(rect());
+    }
+};
+
+} // namespace
 
 void Tavrel::buildControls() {
     QPalette pal = palette();
